@@ -1,0 +1,12 @@
+# The libFuzzer targets: one program per tests/fuzz/fuzz_*.cpp.
+set(FUZZ_FLAGS -fsanitize=fuzzer,address,undefined -fno-sanitize-recover=all -g -O1)
+add_compile_options(-fsanitize=fuzzer-no-link,address,undefined -fno-sanitize-recover=all -g -O1)
+add_link_options(-fsanitize=address,undefined)
+include(cmake/cores.cmake)
+file(GLOB FUZZ_SOURCES CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/tests/fuzz/fuzz_*.cpp)
+foreach(src IN LISTS FUZZ_SOURCES)
+  get_filename_component(target ${src} NAME_WE)
+  add_executable(${target} ${src})
+  target_link_libraries(${target} PRIVATE tray_core setup_core kelvey_core common_core)
+  target_link_options(${target} PRIVATE -fsanitize=fuzzer)
+endforeach()

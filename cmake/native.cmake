@@ -1,0 +1,84 @@
+# Native Linux build: the portable cores under the sanitizers, their unit
+# tests, the build tools, and the two sub-builds (Windows programs with
+# MinGW-w64, fuzz targets with clang).
+include(CTest)
+include(ExternalProject)
+
+set(SANITIZE -fsanitize=address,undefined -fno-omit-frame-pointer -fno-sanitize-recover=all)
+add_compile_options(-Wall -Wextra -Werror -g ${SANITIZE})
+add_link_options(${SANITIZE})
+
+include(cmake/cores.cmake)
+
+set(TESSARON_GEN_DIR ${CMAKE_BINARY_DIR}/gen)
+file(MAKE_DIRECTORY ${TESSARON_GEN_DIR})
+
+# Build tools: every tools/*.cpp is a native program of its own.
+file(GLOB TOOL_SOURCES CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/tools/*.cpp)
+foreach(src IN LISTS TOOL_SOURCES)
+  get_filename_component(tool ${src} NAME_WE)
+  add_executable(${tool} ${src})
+  target_link_libraries(${tool} PRIVATE common_core)
+endforeach()
+
+# Generated inputs of the Windows build (artwork, help file).
+set(GENERATED_TARGETS)
+file(GLOB GEN_RULES CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/cmake/gen-*.cmake)
+foreach(rule IN LISTS GEN_RULES)
+  include(${rule})
+endforeach()
+
+# Unit tests of the portable cores.
+find_package(GTest REQUIRED)
+include(GoogleTest)
+file(GLOB UNIT_SOURCES CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/tests/unit/*.cpp)
+add_executable(unit_tests ${UNIT_SOURCES})
+target_link_libraries(unit_tests PRIVATE tray_core setup_core kelvey_core common_core GTest::gtest GTest::gtest_main)
+gtest_discover_tests(unit_tests PROPERTIES LABELS unit DISCOVERY_TIMEOUT 60)
+
+# The Windows programs.
+ExternalProject_Add(windows
+  SOURCE_DIR ${CMAKE_SOURCE_DIR}
+  BINARY_DIR ${CMAKE_BINARY_DIR}/windows
+  CMAKE_ARGS
+    -DCMAKE_TOOLCHAIN_FILE=${CMAKE_SOURCE_DIR}/cmake/mingw-w64-x86_64.cmake
+    -DCMAKE_BUILD_TYPE=MinSizeRel
+    -DTESSARON_GEN_DIR=${TESSARON_GEN_DIR}
+  BUILD_ALWAYS ON
+  INSTALL_COMMAND ""
+  DEPENDS ${GENERATED_TARGETS}
+  USES_TERMINAL_BUILD ON)
+set(WINDOWS_BIN ${CMAKE_BINARY_DIR}/windows)
+
+# The fuzz targets, built by clang with libFuzzer.
+file(GLOB FUZZ_SOURCES CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/tests/fuzz/fuzz_*.cpp)
+set(FUZZ_BIN ${CMAKE_BINARY_DIR}/fuzz)
+ExternalProject_Add(fuzz
+  SOURCE_DIR ${CMAKE_SOURCE_DIR}
+  BINARY_DIR ${FUZZ_BIN}
+  CMAKE_ARGS
+    -DCMAKE_C_COMPILER=clang
+    -DCMAKE_CXX_COMPILER=clang++
+    -DTESSARON_FUZZ=ON
+  BUILD_ALWAYS ON
+  INSTALL_COMMAND ""
+  USES_TERMINAL_BUILD ON)
+set(FUZZ_SECONDS 20 CACHE STRING "How long each fuzz target runs under CTest")
+foreach(src IN LISTS FUZZ_SOURCES)
+  get_filename_component(target ${src} NAME_WE)
+  set(corpus ${CMAKE_SOURCE_DIR}/tests/fuzz/corpus/${target})
+  set(work ${CMAKE_BINARY_DIR}/fuzz-work/${target})
+  add_test(NAME ${target}.replay
+    COMMAND ${CMAKE_COMMAND} -E env ASAN_OPTIONS=detect_leaks=0
+            ${FUZZ_BIN}/${target} -runs=0 ${corpus})
+  add_test(NAME ${target}.run
+    COMMAND ${CMAKE_COMMAND} -E make_directory ${work}
+    COMMAND ${CMAKE_COMMAND} -E env ASAN_OPTIONS=detect_leaks=0
+            ${FUZZ_BIN}/${target} -max_total_time=${FUZZ_SECONDS} -timeout=10
+            -rss_limit_mb=2048 -artifact_prefix=${work}/ ${work} ${corpus})
+  set_tests_properties(${target}.replay ${target}.run PROPERTIES LABELS fuzz)
+  set_tests_properties(${target}.run PROPERTIES TIMEOUT 600)
+endforeach()
+
+# Acceptance tests under Wine.
+include(${CMAKE_SOURCE_DIR}/tests/acceptance/acceptance.cmake OPTIONAL)
