@@ -23,14 +23,13 @@ void ShowHelpTopic(HWND owner, int *result, int topic);
 // Starts Explorer at target; shows the Explorer failure message when
 // reportFailure is set and the start failed.
 void OpenExplorerAt(const char *target, bool reportFailure);
-// The Windows directory, or false when it cannot be had or does not fit.
-bool GetWindowsDir(char *buffer, size_t size);
-
 // trayicons_win32.cpp
 void UpdateTrayIcons(HWND window, DWORD operation);
 void HandleTrayMouse(int iconId, int mouseMessage);
 
 // settings_win32.cpp
+// The Windows directory, or false when it cannot be had or does not fit.
+bool GetWindowsDir(char *buffer, size_t size);
 void LoadSettings(void);
 void SaveSettings(void);
 void FillDefaultToolLocations(void);
