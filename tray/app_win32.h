@@ -43,7 +43,13 @@ void AppendQuickAccessPath(const char *path);
 void RunMaintenanceReminders(HWND owner);
 void CheckFreeSpace(void);
 
-// dialogs_win32.cpp (dialog procedures live with their dialogs)
-void RunOptionsDialog(HWND owner);
-void RunMaintenanceDialog(HWND owner);
-void RunOpenPathDialog(HWND owner);
+// One file per dialog: dlg_<name>_win32.cpp
+void RunOptionsDialog(HWND owner);      // template 2000 (opens 5000 itself)
+void RunMaintenanceDialog(HWND owner);  // template 3 (opens 103 and 104 itself)
+void RunOpenPathDialog(HWND owner);     // template 6000
+
+// filechooser_win32.cpp: the system's Open dialog with the single filter
+// "All Files (*.*)"; non-zero when a file was picked, its path then in
+// ChosenFile.
+extern char ChosenFile[PathTextSize];
+int ChooseFile(HWND owner, const char *title, DWORD flags, DWORD filterIndex);

@@ -1,7 +1,0 @@
-// Placeholder until the dialogs arrive: a dialog that cannot be created
-// returns at once, and the caller still writes the settings.
-#include "app_win32.h"
-
-void RunOptionsDialog(HWND) {}
-void RunMaintenanceDialog(HWND) {}
-void RunOpenPathDialog(HWND) {}
