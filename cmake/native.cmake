@@ -73,8 +73,8 @@ foreach(src IN LISTS FUZZ_SOURCES)
   add_test(NAME ${target}.replay
     COMMAND ${CMAKE_COMMAND} -E env ASAN_OPTIONS=detect_leaks=0
             ${FUZZ_BIN}/${target} -runs=0 ${corpus})
+  file(MAKE_DIRECTORY ${work})
   add_test(NAME ${target}.run
-    COMMAND ${CMAKE_COMMAND} -E make_directory ${work}
     COMMAND ${CMAKE_COMMAND} -E env ASAN_OPTIONS=detect_leaks=0
             ${FUZZ_BIN}/${target} -max_total_time=${FUZZ_SECONDS} -timeout=10
             -rss_limit_mb=2048 -artifact_prefix=${work}/ ${work} ${corpus})

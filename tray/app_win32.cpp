@@ -1,6 +1,358 @@
-#include <windows.h>
+// The tray program's entry point, its process-wide state, the hidden main
+// window and the routing of every command, the tray menu and the About box.
+#include "app_win32.h"
 
-int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int)
+#include <commctrl.h>
+#include <objbase.h>
+
+#include "app.h"
+#include "commands.h"
+#include "desktop_win32.h"
+#include "resource.h"
+#include "settings.h"
+#include "textops.h"
+
+HINSTANCE AppInstance;
+HWND MainWindow;
+char HelpFilePath[PathTextSize];
+char WarnedDrives[128];
+HMENU QuickAccessMenu;
+HMENU TrayMenu;
+int QuickAccessPending;
+char OpenPathText[PathTextSize];
+const int StartShowCommand = SW_SHOWNORMAL;
+
+static const char WindowClassName[] = "Win32Generic";
+static const char WindowTitle[] = "Tessaron";
+static const char BoxTitle[] = "Tessaron";
+
+enum { FreeSpaceTimer = 1, FreeSpaceInterval = 30000, MenuOpenDelay = 200 };
+
+// ---- Help ----------------------------------------------------------------
+
+static void DeriveHelpFilePath(void)
 {
-    return 0;
+    char module[PathTextSize];
+    DWORD length = GetModuleFileNameA(NULL, module, sizeof module);
+    if (length == 0 || length >= sizeof module)
+        module[0] = '\0';  // unknown or cut: fall back to the current folder
+    if (!HelpPathFromModulePath(module, HelpFilePath, sizeof HelpFilePath))
+        HelpPathFromModulePath("", HelpFilePath, sizeof HelpFilePath);
+}
+
+void ShowHelpTopic(HWND owner, int *result, int topic)
+{
+    SetCursor(LoadCursorA(NULL, IDC_WAIT));
+    WinHelpA(owner, HelpFilePath, HELP_CONTEXT, (ULONG_PTR)topic);
+    if (result != NULL)
+        *result = 0;
+    SetCursor(LoadCursorA(NULL, IDC_ARROW));
+}
+
+// ---- Explorer --------------------------------------------------------------
+
+void OpenExplorerAt(const char *target, bool reportFailure)
+{
+    char command[ExplorerCommandSize];
+    UINT result = 0;  // a line that does not fit counts as a failed start
+    if (BuildExplorerCommand(Settings, target, command, sizeof command)) {
+        SetCursor(LoadCursorA(NULL, IDC_WAIT));
+        result = WinExec(command, StartShowCommand);
+        SetCursor(LoadCursorA(NULL, IDC_ARROW));
+    }
+    if (result < 32 && reportFailure)
+        MessageBoxA(MainWindow, ExplorerFailureMessage, BoxTitle, MB_OK | MB_ICONWARNING);
+}
+
+// ---- About box -------------------------------------------------------------
+
+static INT_PTR CALLBACK AboutProc(HWND dialog, UINT message, WPARAM wParam, LPARAM)
+{
+    switch (message) {
+    case WM_INITDIALOG:
+        SendDlgItemMessageA(dialog, IDC_ABOUT_ICON, STM_SETICON, (WPARAM)TrayIconHandle(IconMain), 0);
+        return TRUE;
+    case WM_SHOWWINDOW:
+        CentreDialog(dialog);
+        return TRUE;
+    case WM_COMMAND:
+        if (LOWORD(wParam) == IDOK || LOWORD(wParam) == IDCANCEL) {
+            EndDialog(dialog, 0);
+            return TRUE;
+        }
+        return FALSE;
+    }
+    return FALSE;
+}
+
+// ---- Commands ----------------------------------------------------------------
+
+static void TrayMenuChoice(HWND window, int item)
+{
+    TrayChoice choice = DecideTrayMenuChoice(item);
+    switch (choice.kind) {
+    case TrayChoiceKind::Nothing:
+        break;
+    case TrayChoiceKind::PostClose:
+        PostMessageA(window, WM_CLOSE, 0, 0);
+        break;
+    case TrayChoiceKind::PostCommand:
+        PostMessageA(window, WM_COMMAND, (WPARAM)choice.command, 0);
+        break;
+    case TrayChoiceKind::OpenDrive: {
+        char root[DriveRootSize];
+        DriveRoot(choice.letter, root);
+        OpenExplorerAt(root, true);
+        break;
+    }
+    }
+}
+
+static void QuickAccessMenuCommand(HWND window)
+{
+    POINT cursor = {};
+    GetCursorPos(&cursor);
+    if (QuickAccessPending == 1) {
+        SetForegroundWindow(window);
+        ShowQuickAccessMenu(cursor);
+        PostMessageA(window, WM_NULL, 0, 0);
+    }
+    UpdateTrayIcons(window, NIM_ADD);  // present icons stay as they are
+}
+
+static void TrayMenuCommand(HWND window)
+{
+    Sleep(MenuOpenDelay);
+    POINT cursor = {};
+    GetCursorPos(&cursor);
+    // A tray menu closes on a click elsewhere only when its owner is the
+    // foreground window; WM_NULL afterwards lets a second opening work.
+    SetForegroundWindow(window);
+    int item = (int)TrackPopupMenu(TrayMenu, TPM_RETURNCMD | TPM_RIGHTBUTTON, cursor.x, cursor.y, 0,
+                                   window, NULL);
+    PostMessageA(window, WM_NULL, 0, 0);
+    TrayMenuChoice(window, item);
+    QuickAccessMenuCommand(window);
+}
+
+static void AboutCommand(HWND window)
+{
+    DialogBoxParamA(AppInstance, MAKEINTRESOURCEA(IDD_ABOUT), window, AboutProc, 0);
+}
+
+static void OptionsCommand(HWND window)
+{
+    RunOptionsDialog(window);
+    SaveSettings();
+    // The icons follow the settings as the dialog left them.
+    SendMessageA(window, WM_COMMAND, CmdRemoveIcons, 0);
+    SendMessageA(window, WM_COMMAND, CmdAddIcons, 0);
+}
+
+static void OpenPathCommand(HWND window)
+{
+    OpenPathText[0] = '\0';
+    RunOpenPathDialog(window);
+    SaveSettings();
+    if (OpenPathText[0] != '\0')
+        OpenExplorerAt(OpenPathText, true);
+}
+
+static void HelpTopicsCommand(HWND window)
+{
+    int unused = 0;
+    ShowHelpTopic(window, &unused, HelpContents);
+}
+
+static void MaintenanceCommand(HWND window)
+{
+    RunMaintenanceDialog(window);
+    SaveSettings();
+}
+
+// ---- Main window ---------------------------------------------------------
+
+static void CloseMainWindow(HWND window)
+{
+    WinHelpA(window, HelpFilePath, HELP_QUIT, 0);
+    WinHelpA(window, NULL, HELP_QUIT, 0);
+    DestroyWindow(window);
+}
+
+static LRESULT CALLBACK MainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
+{
+    switch (message) {
+    case WM_CREATE:
+        CaptureDesktopRect();
+        // MainWindow is still null here, so the reminders' boxes have no owner.
+        if (Settings.iEnableMaintenance == 1)
+            RunMaintenanceReminders(MainWindow);
+        return 0;
+    case TrayNotifyMessage:
+        HandleTrayMouse((int)wParam, (int)lParam);
+        return 0;
+    case WM_SYSCOLORCHANGE:
+        return 0;
+    case WM_CLOSE:
+        CloseMainWindow(window);
+        return 0;
+    case WM_TIMER:
+        CheckFreeSpace();
+        return 0;
+    case WM_DESTROY:
+        PostQuitMessage(0);
+        return 0;
+    case WM_COMMAND:
+        switch (LOWORD(wParam)) {
+        case CmdTrayMenu: TrayMenuCommand(window); break;
+        case CmdQuickAccessMenu: QuickAccessMenuCommand(window); break;
+        case CmdAbout: AboutCommand(window); break;
+        case CmdClose: SendMessageA(window, WM_CLOSE, 0, 0); break;
+        case CmdOptions: OptionsCommand(window); break;
+        case CmdOpenPath: OpenPathCommand(window); break;
+        case CmdHelpTopics: HelpTopicsCommand(window); break;
+        case CmdMaintenance: MaintenanceCommand(window); break;
+        case CmdModifyIcons: UpdateTrayIcons(window, NIM_MODIFY); break;
+        case CmdRemoveIcons: UpdateTrayIcons(window, NIM_DELETE); break;
+        case CmdAddIcons: UpdateTrayIcons(window, NIM_ADD); break;
+        }
+        return DefWindowProcA(window, message, wParam, lParam);
+    default:
+        if (IsShellRestartMessage(message)) {
+            UpdateTrayIcons(window, NIM_ADD);  // a new taskbar has none of them
+            return 0;
+        }
+        return DefWindowProcA(window, message, wParam, lParam);
+    }
+}
+
+// ---- Start-up and end -----------------------------------------------------
+
+static bool RegisterMainClass(void)
+{
+    HICON largeIcon = LoadIconA(AppInstance, MAKEINTRESOURCEA(IDI_MAIN_LARGE));
+    HCURSOR arrow = LoadCursorA(NULL, IDC_ARROW);
+    HBRUSH background = (HBRUSH)(COLOR_BTNFACE + 1);
+
+    WNDCLASSEXA classEx = {};
+    classEx.cbSize = sizeof classEx;
+    classEx.style = CS_BYTEALIGNCLIENT;
+    classEx.lpfnWndProc = MainWindowProc;
+    classEx.hInstance = AppInstance;
+    classEx.hIcon = largeIcon;
+    classEx.hCursor = arrow;
+    classEx.hbrBackground = background;
+    classEx.lpszClassName = WindowClassName;
+    classEx.hIconSm = (HICON)LoadImageA(AppInstance, MAKEINTRESOURCEA(IDI_MAIN), IMAGE_ICON, 16, 16,
+                                        LR_DEFAULTCOLOR);
+    if (RegisterClassExA(&classEx))
+        return true;
+
+    // Systems without the extended call take the same class without the
+    // small icon.
+    WNDCLASSA plain = {};
+    plain.style = CS_BYTEALIGNCLIENT;
+    plain.lpfnWndProc = MainWindowProc;
+    plain.hInstance = AppInstance;
+    plain.hIcon = largeIcon;
+    plain.hCursor = arrow;
+    plain.hbrBackground = background;
+    plain.lpszClassName = WindowClassName;
+    return RegisterClassA(&plain) != 0;
+}
+
+static unsigned QueryDriveType(const char *root)
+{
+    return GetDriveTypeA(root);
+}
+
+static void FillTrayMenu(void)
+{
+    MenuEntry entries[TrayMenuMaxEntries];
+    int count = TrayMenuLayout(GetLogicalDrives(), QueryDriveType, entries);
+    for (int i = 0; i < count; i++) {
+        if (entries[i].separator)
+            AppendMenuA(TrayMenu, MF_SEPARATOR, 0, NULL);
+        else
+            AppendMenuA(TrayMenu, MF_STRING, (UINT_PTR)entries[i].id, entries[i].text);
+    }
+}
+
+static void ResetStartValues(void)
+{
+    WarnedDrives[0] = '\0';
+    Settings.szExplorerLocation[0] = '\0';
+    Settings.szScanLocation[0] = '\0';
+    Settings.szDefragmentLocation[0] = '\0';
+    Settings.szBackupLocation[0] = '\0';
+    Settings.szDriveSpaceLocation[0] = '\0';
+    Settings.szCompressionAgentLocation[0] = '\0';
+    Settings.szDrivesToScan[0] = '\0';
+    Settings.szDrivesToDefrag[0] = '\0';
+}
+
+static void SetLastRunDaysToToday(void)
+{
+    // A first start, or a file without these keys, never reminds.
+    int today = TodayDayNumber();
+    Settings.iLastScan = today;
+    Settings.iLastDefragment = today;
+    Settings.iLastBackup = today;
+    Settings.iLastCompression = today;
+}
+
+static void StartCommonControls(void)
+{
+    // The dialogs' tooltip windows need their class registered.
+    INITCOMMONCONTROLSEX controls = {};
+    controls.dwSize = sizeof controls;
+    controls.dwICC = ICC_WIN95_CLASSES;
+    InitCommonControlsEx(&controls);
+}
+
+int WINAPI WinMain(HINSTANCE instance, HINSTANCE previous, LPSTR, int)
+{
+    AppInstance = instance;
+    ResetStartValues();
+    SetLastRunDaysToToday();
+    DeriveHelpFilePath();
+    if (previous == NULL && !RegisterMainClass())
+        return 0;
+    CoInitialize(NULL);
+    StartCommonControls();
+    LoadTrayIcons();
+    LoadSettings();
+    FillDefaultToolLocations();
+    WatchShellRestart();
+
+    HWND window = CreateWindowExA(WS_EX_DLGMODALFRAME | WS_EX_CLIENTEDGE, WindowClassName, WindowTitle,
+                                  WS_SYSMENU, CW_USEDEFAULT, CW_USEDEFAULT, 600, 400, NULL, NULL,
+                                  instance, NULL);
+    if (window == NULL) {
+        // Without its window the program could never be reached or ended.
+        CoUninitialize();
+        return 0;
+    }
+    MainWindow = window;
+    ShowWindow(window, SW_HIDE);
+    UpdateWindow(window);
+    UINT_PTR timer = SetTimer(window, FreeSpaceTimer, FreeSpaceInterval, NULL);
+    QuickAccessMenu = CreatePopupMenu();
+    TrayMenu = CreatePopupMenu();
+    RebuildQuickAccessMenu();
+    FillTrayMenu();
+    SendMessageA(window, WM_COMMAND, CmdAddIcons, 0);
+
+    MSG message = {};
+    while (GetMessageA(&message, NULL, 0, 0) > 0) {
+        TranslateMessage(&message);
+        DispatchMessageA(&message);
+    }
+
+    UpdateTrayIcons(window, NIM_DELETE);
+    DestroyMenu(QuickAccessMenu);
+    DestroyMenu(TrayMenu);
+    KillTimer(window, timer);
+    CoUninitialize();
+    return (int)message.wParam;
 }

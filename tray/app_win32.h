@@ -3,6 +3,8 @@
 #pragma once
 #include <windows.h>
 
+#include "app.h"  // ToolKind
+
 enum { PathTextSize = 512 };
 
 extern HINSTANCE AppInstance;
@@ -15,17 +17,24 @@ extern int QuickAccessPending;
 extern char OpenPathText[PathTextSize];
 extern const int StartShowCommand;  // SW_SHOWNORMAL, never changed
 
-// The loaded icon for a tray icon id (5..11, 15); null for other ids.
-HICON TrayIconHandle(int iconId);
-
 // app_win32.cpp
 void ShowHelpTopic(HWND owner, int *result, int topic);
-// Starts Explorer at target; shows the Explorer failure message when
-// reportFailure is set and the start failed.
+// Starts Explorer at target (up to 2,047 characters, never cut) under the
+// wait cursor; shows the Explorer failure message when reportFailure is set
+// and the start failed.
 void OpenExplorerAt(const char *target, bool reportFailure);
+
 // trayicons_win32.cpp
+void LoadTrayIcons(void);          // the eight tray icons, at start-up
+// The loaded icon for a tray icon id (5..11, 15); null for other ids.
+HICON TrayIconHandle(int iconId);
 void UpdateTrayIcons(HWND window, DWORD operation);
 void HandleTrayMouse(int iconId, int mouseMessage);
+void LaunchTool(ToolKind tool);
+// The shell's "TaskbarCreated" message, sent when the taskbar (re)starts:
+// the main window adds its icons again on it.
+void WatchShellRestart(void);
+bool IsShellRestartMessage(UINT message);
 
 // settings_win32.cpp
 // The Windows directory, or false when it cannot be had or does not fit.
@@ -36,8 +45,18 @@ void FillDefaultToolLocations(void);
 
 // quickaccess_win32.cpp
 void RebuildQuickAccessMenu(void);
-void ShowQuickAccessMenu(POINT cursor);  // the menu and the action on the choice
+// Command 103 reads the cursor (GetCursorPos) and calls this only when
+// QuickAccessPending is 1, with the main window made foreground first (so
+// the menu closes on a click elsewhere); it posts WM_NULL afterwards.  This
+// waits 200 ms, clears the flag, shows the menu at cursor and acts on the
+// choice (an entry's whole text, up to 2,047 characters, goes to
+// OpenExplorerAt with reportFailure false).  Adding the tray icons
+// afterwards stays with command 103.
+void ShowQuickAccessMenu(POINT cursor);
+// Adds nothing for an empty path or one that cannot be a single line; a
+// failed write leaves the list as it was.  The caller rebuilds the menu.
 void AppendQuickAccessPath(const char *path);
+void ClearQuickAccessList(void);  // deletes TESSARON.QAL, then rebuilds
 
 // maintenance_win32.cpp
 void RunMaintenanceReminders(HWND owner);

@@ -1,10 +1,25 @@
-// Placeholder until the file chooser arrives.
+// The system's Open file dialog, used by the Browse buttons of the Open
+// Path and Tool Locations dialogs.
 #include "app_win32.h"
+
+#include <commdlg.h>
+
+static const char AllFilesFilter[] = "All Files (*.*)\0*.*\0";  // the literal adds the last NUL
 
 char ChosenFile[PathTextSize];
 
-int ChooseFile(HWND, const char *, DWORD, DWORD)
+int ChooseFile(HWND owner, const char *title, DWORD flags, DWORD filterIndex)
 {
+    // Emptied first, so the chooser never opens with a name filled in.
     ChosenFile[0] = '\0';
-    return 0;
+    OPENFILENAMEA request = {};
+    request.lStructSize = sizeof request;
+    request.hwndOwner = owner;
+    request.lpstrFilter = AllFilesFilter;
+    request.nFilterIndex = filterIndex;
+    request.lpstrFile = ChosenFile;
+    request.nMaxFile = sizeof ChosenFile;
+    request.lpstrTitle = title;
+    request.Flags = flags;
+    return GetOpenFileNameA(&request);
 }

@@ -1,5 +1,111 @@
-// Placeholder until the reminders and the free-space monitor arrive.
+// The system side of the start-up maintenance reminders and of the
+// free-space monitor; the rules live in maintenance.cpp.
 #include "app_win32.h"
 
-void RunMaintenanceReminders(HWND) {}
-void CheckFreeSpace(void) {}
+#include "app.h"
+#include "maintenance.h"
+
+static const char BoxTitle[] = "Tessaron";
+
+static ReminderAnswer AskReminder(const char *question)
+{
+    // The main window's handle is still null while it is being created,
+    // so the question has no owner.
+    switch (MessageBoxA(NULL, question, BoxTitle, MB_YESNOCANCEL | MB_ICONQUESTION)) {
+    case IDYES:
+        return AnswerYes;
+    case IDNO:
+        return AnswerNo;
+    default:  // IDCANCEL, also closing the box
+        return AnswerCancel;
+    }
+}
+
+static bool StartToolAndWait(char *commandLine)
+{
+    STARTUPINFOA startup = {};
+    startup.cb = sizeof startup;
+    PROCESS_INFORMATION process = {};
+    SetCursor(LoadCursorA(NULL, IDC_WAIT));
+    BOOL started = CreateProcessA(NULL, commandLine, NULL, NULL, FALSE, 0, NULL, NULL,
+                                  &startup, &process);
+    if (started) {
+        // Nothing else is handled while the tool runs: the tools run one
+        // after another and start-up goes on after the last one.
+        WaitForSingleObject(process.hProcess, INFINITE);
+        CloseHandle(process.hThread);
+        CloseHandle(process.hProcess);
+    }
+    SetCursor(LoadCursorA(NULL, IDC_ARROW));
+    return started != FALSE;
+}
+
+static void ShowStartFailure(const char *message)
+{
+    MessageBoxA(NULL, message, BoxTitle, MB_OK | MB_ICONWARNING);
+}
+
+void RunMaintenanceReminders(HWND)
+{
+    static const ReminderOps Ops = {TodayDayNumber, AskReminder, StartToolAndWait,
+                                    ShowStartFailure, SaveSettings};
+    RunReminderPass(Ops);
+}
+
+static uint32_t PresentDrives(void)
+{
+    return (uint32_t)GetLogicalDrives();
+}
+
+static unsigned DriveTypeOf(const char *root)
+{
+    return GetDriveTypeA(root);
+}
+
+typedef BOOL(WINAPI *FreeSpaceExFunction)(LPCSTR, PULARGE_INTEGER, PULARGE_INTEGER,
+                                          PULARGE_INTEGER);
+
+static bool DriveFreeBytes(const char *root, uint64_t *bytes)
+{
+    // The first systems of this generation lack the 64-bit call; it is
+    // looked up once and the cluster product serves without it.
+    static FreeSpaceExFunction freeSpaceEx;
+    static bool looked;
+    if (!looked) {
+        looked = true;
+        HMODULE kernel = GetModuleHandleA("kernel32.dll");
+        if (kernel != NULL)
+            freeSpaceEx = (FreeSpaceExFunction)(void (*)(void))GetProcAddress(kernel, "GetDiskFreeSpaceExA");
+    }
+    // An empty floppy or CD drive must fail quietly, not hold the tick in
+    // a system "no disk" box.
+    UINT oldMode = SetErrorMode(SEM_FAILCRITICALERRORS);
+    bool answered = false;
+    if (freeSpaceEx != NULL) {
+        ULARGE_INTEGER available = {}, total = {}, totalFree = {};
+        if (freeSpaceEx(root, &available, &total, &totalFree)) {
+            *bytes = totalFree.QuadPart;
+            answered = true;
+        }
+    } else {
+        DWORD sectorsPerCluster = 0, bytesPerSector = 0, freeClusters = 0, totalClusters = 0;
+        if (GetDiskFreeSpaceA(root, &sectorsPerCluster, &bytesPerSector, &freeClusters,
+                              &totalClusters)) {
+            *bytes = (uint64_t)freeClusters * sectorsPerCluster * bytesPerSector;
+            answered = true;
+        }
+    }
+    SetErrorMode(oldMode);
+    return answered;
+}
+
+static void WarnLowSpace(const char *text)
+{
+    MessageBoxA(MainWindow, text, BoxTitle, MB_OK | MB_ICONWARNING);
+}
+
+void CheckFreeSpace(void)
+{
+    static const FreeSpaceOps Ops = {PresentDrives, DriveTypeOf, DriveFreeBytes, WarnLowSpace};
+    RunFreeSpaceCheck(Ops, WarnedDrives, sizeof WarnedDrives);
+}

@@ -1,6 +1,110 @@
-// Placeholder until the quick access list arrives.
+// The quick access menu and its file, TESSARON.QAL in the Windows directory.
+// The menu items carry the paths: a chosen entry's path is read back from
+// its item, whole.
 #include "app_win32.h"
+#include "commands.h"
+#include "quickaccess.h"
 
-void RebuildQuickAccessMenu(void) {}
-void ShowQuickAccessMenu(POINT) {}
-void AppendQuickAccessPath(const char *) {}
+static const char ClearItemText[] = "&Clear";
+static const char EmptyItemText[] = "(Empty)";
+
+static bool QuickAccessFile(char *path, size_t size)
+{
+    char windowsDir[PathTextSize];
+    return GetWindowsDir(windowsDir, sizeof windowsDir) &&
+           QuickAccessFilePath(windowsDir, path, size);
+}
+
+static void EmptyQuickAccessMenu(void)
+{
+    while (RemoveMenu(QuickAccessMenu, 0, MF_BYPOSITION)) {
+    }
+}
+
+// An entry with a NUL byte inside cannot be opened whole: it keeps its
+// place (and so every later entry its id) but cannot be chosen.
+static bool AddEntryItem(void *context, const char *text, size_t length)
+{
+    UINT *nextId = (UINT *)context;
+    UINT flags = MF_STRING;
+    if (!QuickAccessEntryUsable(text, length))
+        flags |= MF_GRAYED;
+    if (!AppendMenuA(QuickAccessMenu, flags, *nextId, text))
+        return false;
+    ++*nextId;
+    return true;
+}
+
+void RebuildQuickAccessMenu(void)
+{
+    EmptyQuickAccessMenu();
+    long count = 0;
+    char path[PathTextSize];
+    if (QuickAccessFile(path, sizeof path)) {
+        // Binary: the reader applies the text rules itself.
+        FILE *file = fopen(path, "rb");
+        if (file) {
+            UINT nextId = ItemFirstQuickAccessEntry;
+            count = ReadQuickAccessEntries(file, QuickAccessMaxEntries, AddEntryItem, &nextId);
+            fclose(file);
+        }
+    }
+    if (count > 0) {
+        AppendMenuA(QuickAccessMenu, MF_SEPARATOR, 0, NULL);
+        AppendMenuA(QuickAccessMenu, MF_STRING, ItemQuickAccessClear, ClearItemText);
+    } else {
+        // Missing, empty or unreadable: a half-read list is not shown.
+        EmptyQuickAccessMenu();
+        AppendMenuA(QuickAccessMenu, MF_STRING | MF_GRAYED, ItemQuickAccessEmpty, EmptyItemText);
+    }
+}
+
+static void OpenQuickAccessEntry(UINT id)
+{
+    // Holds any entry whole, where OpenPathText would cut it at 511.
+    static char entry[QuickAccessPieceSize];
+    entry[0] = '\0';
+    GetMenuStringA(QuickAccessMenu, id, entry, sizeof entry, MF_BYCOMMAND);
+    OpenExplorerAt(entry, false);  // a failed start shows nothing here
+}
+
+void ShowQuickAccessMenu(POINT cursor)
+{
+    Sleep(200);
+    QuickAccessPending = 0;
+    // Left button only, unlike the tray menu.
+    UINT id = (UINT)TrackPopupMenu(QuickAccessMenu, TPM_RETURNCMD, cursor.x, cursor.y, 0,
+                                   MainWindow, NULL);
+    if (id >= ItemFirstQuickAccessEntry)
+        OpenQuickAccessEntry(id);
+    else if (id == ItemQuickAccessClear)
+        ClearQuickAccessList();
+}
+
+// Takes back a part-written line.
+static bool CutFile(const char *path, long size)
+{
+    HANDLE file = CreateFileA(path, GENERIC_WRITE, 0, NULL, OPEN_EXISTING,
+                              FILE_ATTRIBUTE_NORMAL, NULL);
+    if (file == INVALID_HANDLE_VALUE)
+        return false;
+    bool ok = SetFilePointer(file, size, NULL, FILE_BEGIN) != INVALID_SET_FILE_POINTER &&
+              SetEndOfFile(file);
+    CloseHandle(file);
+    return ok;
+}
+
+void AppendQuickAccessPath(const char *path)
+{
+    char file[PathTextSize];
+    if (QuickAccessFile(file, sizeof file))
+        AppendQuickAccessLine(file, path, CutFile);  // failure: the list stays as it was
+}
+
+void ClearQuickAccessList(void)
+{
+    char file[PathTextSize];
+    if (QuickAccessFile(file, sizeof file))
+        DeleteFileA(file);  // a missing file is already clear
+    RebuildQuickAccessMenu();
+}

@@ -1,11 +1,49 @@
-// Placeholder until the settings file arrives.
+// TESSARON.INI in the Windows directory: the system side of the settings.
 #include "app_win32.h"
+#include "settings.h"
+
+static const char SaveFailedText[] = "There was an error while attempting to save your options.";
+static const char SaveFailedCaption[] = "Tessaron";
+
+enum { WindowsDirSize = 512, SettingsPathSize = 4096 };
 
 bool GetWindowsDir(char *buffer, size_t size)
 {
     UINT n = GetWindowsDirectoryA(buffer, (UINT)size);
     return n != 0 && n < size;
 }
-void LoadSettings(void) {}
-void SaveSettings(void) {}
-void FillDefaultToolLocations(void) {}
+
+// MoveFileEx replaces an existing file, which rename() on Windows will not.
+static bool ReplaceFileWin32(const char *from, const char *to)
+{
+    return MoveFileExA(from, to, MOVEFILE_REPLACE_EXISTING) != 0;
+}
+
+static bool GetSettingsPath(char *path, size_t size)
+{
+    char windowsDir[SettingsPathSize];
+    return GetWindowsDir(windowsDir, sizeof windowsDir) &&
+           SettingsFilePath(windowsDir, path, size);
+}
+
+void LoadSettings(void)
+{
+    char path[SettingsPathSize];
+    if (GetSettingsPath(path, sizeof path))
+        LoadSettingsFile(path);  // a missing file leaves the start-up values
+}
+
+void SaveSettings(void)
+{
+    char path[SettingsPathSize];
+    if (!GetSettingsPath(path, sizeof path) || !SaveSettingsFile(path, ReplaceFileWin32))
+        MessageBoxA(NULL, SaveFailedText, SaveFailedCaption, MB_ICONWARNING);
+}
+
+void FillDefaultToolLocations(void)
+{
+    char windowsDir[WindowsDirSize];
+    if (!GetWindowsDir(windowsDir, sizeof windowsDir))
+        windowsDir[0] = '\0';  // the locations stay empty
+    ApplyDefaultToolLocations(windowsDir);
+}

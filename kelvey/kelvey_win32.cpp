@@ -1,0 +1,204 @@
+// Kelvey, the uninstaller: started as "<own path> <script path>", it asks
+// once and then removes what the script lists.
+#include <windows.h>
+
+#include <stdio.h>
+#include <string.h>
+
+#include "install.h"
+#include "startup_win32.h"
+#include "textops.h"
+#include "uninstall.h"
+
+static const char ShellFoldersKey[] =
+    "Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Shell Folders";
+
+static RemoveResult AbsentOrFailed(void)
+{
+    DWORD error = GetLastError();
+    return error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND ? RemoveAbsent
+                                                                          : RemoveFailed;
+}
+
+static RemoveResult RemoveFile(const char *path)
+{
+    DWORD attributes = GetFileAttributesA(path);
+    if (attributes == INVALID_FILE_ATTRIBUTES)
+        return AbsentOrFailed();
+    if (attributes & FILE_ATTRIBUTE_DIRECTORY)
+        return RemoveAbsent;  // no file of that name
+    if (attributes & FILE_ATTRIBUTE_READONLY)
+        SetFileAttributesA(path, attributes & ~FILE_ATTRIBUTE_READONLY);
+    return DeleteFileA(path) ? RemoveDone : RemoveFailed;
+}
+
+static RemoveResult RemoveEmptyFolder(const char *path)
+{
+    char folder[UninstallTextSize];
+    CopyText(folder, sizeof folder, path);
+    size_t length = strlen(folder);
+    if (length > 1 && folder[length - 1] == '\\')
+        folder[--length] = '\0';
+    // A drive root, or the current drive's root, is never removed.
+    if (length == 0 || (length == 2 && folder[1] == ':'))
+        return RemoveAbsent;
+    DWORD attributes = GetFileAttributesA(folder);
+    if (attributes == INVALID_FILE_ATTRIBUTES)
+        return AbsentOrFailed();
+    if (!(attributes & FILE_ATTRIBUTE_DIRECTORY))
+        return RemoveAbsent;
+    return RemoveDirectoryA(folder) ? RemoveDone : RemoveFailed;
+}
+
+// Removes the key with all its subkeys and values.
+static LONG DeleteKeyTree(HKEY root, const char *subkey)
+{
+    HKEY key = NULL;
+    LONG result = RegOpenKeyExA(root, subkey, 0, KEY_READ | KEY_WRITE, &key);
+    if (result != ERROR_SUCCESS)
+        return result;
+    DWORD index = 0;
+    char name[256];
+    while (RegEnumKeyA(key, index, name, sizeof name) == ERROR_SUCCESS) {
+        char child[UninstallTextSize + sizeof name];
+        FormatText(child, sizeof child, "%s\\%s", subkey, name);
+        if (DeleteKeyTree(root, child) != ERROR_SUCCESS)
+            index++;  // step over what stays, or the loop would not end
+    }
+    RegCloseKey(key);
+    return RegDeleteKeyA(root, subkey);
+}
+
+static RemoveResult RemoveRegistryKey(RegistryRoot which, const char *subkey)
+{
+    HKEY root = which == RootLocalMachine ? HKEY_LOCAL_MACHINE : HKEY_CURRENT_USER;
+    HKEY key = NULL;
+    LONG opened = RegOpenKeyExA(root, subkey, 0, KEY_READ, &key);
+    if (opened == ERROR_FILE_NOT_FOUND)
+        return RemoveAbsent;
+    if (opened == ERROR_SUCCESS)
+        RegCloseKey(key);
+    return DeleteKeyTree(root, subkey) == ERROR_SUCCESS ? RemoveDone : RemoveFailed;
+}
+
+static bool QueryFolder(HKEY root, const char *value, char *dir, size_t size)
+{
+    HKEY key = NULL;
+    if (RegOpenKeyExA(root, ShellFoldersKey, 0, KEY_QUERY_VALUE, &key) != ERROR_SUCCESS)
+        return false;
+    DWORD bytes = (DWORD)(size - 2);
+    dir[0] = '\0';
+    LONG result = RegQueryValueExA(key, value, NULL, NULL, (BYTE *)dir, &bytes);
+    RegCloseKey(key);
+    if (result != ERROR_SUCCESS)
+        return false;
+    dir[bytes < size ? bytes : size - 1] = '\0';
+    return dir[0] != '\0';
+}
+
+// A program group is a folder of shortcuts in a Programs folder.
+static RemoveResult RemoveGroupIn(const char *programs, const char *name)
+{
+    char group[UninstallTextSize];
+    FormatText(group, sizeof group, "%s\\%s", programs, name);
+    CollapseBackslashes(group);
+    DWORD attributes = GetFileAttributesA(group);
+    if (attributes == INVALID_FILE_ATTRIBUTES || !(attributes & FILE_ATTRIBUTE_DIRECTORY))
+        return RemoveAbsent;
+    char pattern[UninstallTextSize];
+    FormatText(pattern, sizeof pattern, "%s\\*", group);
+    WIN32_FIND_DATAA found = {};
+    HANDLE search = FindFirstFileA(pattern, &found);
+    if (search != INVALID_HANDLE_VALUE) {
+        do {
+            if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)
+                continue;
+            char item[UninstallTextSize];
+            FormatText(item, sizeof item, "%s\\%s", group, found.cFileName);
+            RemoveFile(item);
+        } while (FindNextFileA(search, &found));
+        FindClose(search);
+    }
+    return RemoveDirectoryA(group) ? RemoveDone : RemoveFailed;
+}
+
+static RemoveResult RemoveGroup(const char *name)
+{
+    char programs[UninstallTextSize];
+    RemoveResult result = RemoveAbsent;
+    if (!QueryFolder(HKEY_CURRENT_USER, "Programs", programs, sizeof programs)) {
+        char windows[UninstallTextSize] = "";
+        GetWindowsDirectoryA(windows, sizeof windows);
+        FormatText(programs, sizeof programs, "%s\\Start Menu\\Programs", windows);
+    }
+    result = RemoveGroupIn(programs, name);
+    if (result == RemoveFailed)
+        return result;
+    if (QueryFolder(HKEY_LOCAL_MACHINE, "Common Programs", programs, sizeof programs)) {
+        RemoveResult common = RemoveGroupIn(programs, name);
+        if (common != RemoveAbsent)
+            result = common;
+    }
+    return result;
+}
+
+static RemoveResult RemoveStartupShortcut(char *path, size_t size)
+{
+    char startup[SetupPathSize];
+    FindStartupFolder(QueryStartupFolder, startup, sizeof startup);
+    StartupShortcutPath(path, size, startup);
+    return RemoveFile(path);
+}
+
+static const KelveyOps Win32KelveyOps = {
+    RemoveFile, RemoveEmptyFolder, RemoveRegistryKey, RemoveGroup, RemoveStartupShortcut,
+};
+
+// Reads the whole script; false when it cannot be read or is too large to
+// be a script (a cut one could name the wrong things).
+static bool ReadScriptFile(const char *path, char *data, size_t size, size_t *length)
+{
+    FILE *file = fopen(path, "rb");
+    if (file == NULL)
+        return false;
+    *length = fread(data, 1, size, file);
+    bool whole = *length < size && !ferror(file);
+    fclose(file);
+    return whole;
+}
+
+static char ScriptData[64 * 1024];
+static UninstallPlan Plan;
+
+int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int)
+{
+    char ownPath[MAX_PATH] = "";
+    DWORD ownLength = GetModuleFileNameA(NULL, ownPath, sizeof ownPath);
+    if (ownLength == 0 || ownLength >= sizeof ownPath)
+        ownPath[0] = '\0';
+    char scriptPath[UninstallTextSize] = "";
+    ScriptPathFromCommandLine(GetCommandLineA(), ownPath, scriptPath, sizeof scriptPath);
+
+    char message[8192];
+    size_t length = 0;
+    if (scriptPath[0] == '\0' ||
+        !ReadScriptFile(scriptPath, ScriptData, sizeof ScriptData, &length) ||
+        !ReadUninstallScript(ScriptData, length, &Plan)) {
+        FormatUnreadable(message, sizeof message, scriptPath);
+        MessageBoxA(NULL, message, KelveyCaption, MB_OK | MB_ICONWARNING);
+        return 1;
+    }
+
+    FormatConfirmation(message, sizeof message, Plan.product);
+    if (MessageBoxA(NULL, message, KelveyCaption, MB_YESNO | MB_ICONQUESTION) != IDYES)
+        return 0;
+
+    static char failures[4096];
+    SetCursor(LoadCursorA(NULL, IDC_WAIT));
+    int failed = CarryOutUninstall(Plan, Win32KelveyOps, failures, sizeof failures);
+    SetCursor(LoadCursorA(NULL, IDC_ARROW));
+    FormatOutcome(message, sizeof message, Plan.product, failed, failures);
+    MessageBoxA(NULL, message, KelveyCaption,
+                MB_OK | (failed == 0 ? MB_ICONINFORMATION : MB_ICONWARNING));
+    return failed == 0 ? 0 : 1;
+}

@@ -1,0 +1,294 @@
+#include "install.h"
+
+#include <stdio.h>
+#include <string.h>
+
+#include "textops.h"
+
+const char DefaultInstallFolder[] = "C:\\Tessaron";
+const char FallbackStartupFolder[] = "C:\\WINDOWS\\Start Menu\\Programs\\Startup";
+const char ScriptWarningText[] =
+    "The uninstallation script could not be created.  "
+    "The setup wizard will try to continue the installation process.";
+const char FolderTooLongText[] =
+    "The installation folder is too long.  "
+    "Please type a folder of at most 246 characters.";
+
+static const char ProductName[] = "Tessaron";
+static const char TestFileName[] = "X9LK831M.TMP";
+
+void CollapseBackslashes(char *path)
+{
+    ReplaceText(path, "\\\\", "\\", -1);
+}
+
+void CollapseInstallFolder(char *path)
+{
+    // \\server\share must keep both of its leading backslashes.
+    if (path[0] == '\\' && path[1] == '\\')
+        CollapseBackslashes(path + 1);
+    else
+        CollapseBackslashes(path);
+}
+
+bool MakeInstallFolder(const char *typed, char *out, size_t size)
+{
+    bool fits = CopyText(out, size, typed) && AppendText(out, size, "\\");
+    CollapseInstallFolder(out);
+    return fits && strlen(out) <= InstallFolderLimit;
+}
+
+bool InstallFolderFits(const char *typed)
+{
+    char folder[SetupPathSize];
+    return MakeInstallFolder(typed, folder, sizeof folder);
+}
+
+// Length of the part of a path that is never created: "D:\" (3), "D:" (2),
+// "\\server\share\" (through the backslash after the share, or the whole
+// text when it names no more than the share), "\" (1), or nothing.
+static size_t RootLength(const char *path)
+{
+    size_t len = strlen(path);
+    if (path[0] != '\0' && path[1] == ':')
+        return path[2] == '\\' ? 3 : 2;
+    if (path[0] == '\\' && path[1] == '\\') {
+        const char *server = strchr(path + 2, '\\');
+        const char *share = server ? strchr(server + 1, '\\') : nullptr;
+        return share ? (size_t)(share - path) + 1 : len + 1;
+    }
+    return path[0] == '\\' ? 1 : 0;
+}
+
+void CreateFolderChain(char *path, bool (*createFolder)(const char *path))
+{
+    size_t full = strlen(path);
+    size_t root = RootLength(path);
+    // Climb while the folder cannot be made and a parent lies above the root.
+    while (!createFolder(path)) {
+        char *cut = strrchr(path, '\\');
+        if (cut == nullptr || (size_t)(cut - path) < root)
+            break;
+        *cut = '\0';
+    }
+    // Come back down, putting each backslash back and making that folder.
+    for (size_t len = strlen(path); len < full; len = strlen(path)) {
+        path[len] = '\\';
+        createFolder(path);
+    }
+}
+
+void PrepareInstallFolder(const InstallOps &ops, const char *folder)
+{
+    char test[SetupPathSize];
+    CopyText(test, sizeof test, folder);
+    AppendText(test, sizeof test, TestFileName);
+    if (ops.touchFile(test)) {
+        ops.removeFile(test);
+        return;
+    }
+    char scratch[SetupPathSize];
+    CopyText(scratch, sizeof scratch, folder);
+    size_t len = strlen(scratch);
+    if (len > 0)
+        scratch[len - 1] = '\0';  // the trailing backslash
+    CreateFolderChain(scratch, ops.createFolder);
+}
+
+struct ShippedFile {
+    const char *source;
+    const char *dest;
+    bool toWindows;
+    const char *failure;
+};
+
+static const ShippedFile ShippedFiles[] = {
+    {"\\Tessaron.hl_", "Tessaron.hlp", false,
+     "There was a file installation error (Tessaron.hl_) which cannot be ignored.  "
+     "Please correct the error and repeat the setup process."},
+    {"\\Tessaron.ex_", "Tessaron.exe", false,
+     "There was a file installation error (Tessaron.ex_) which cannot be ignored.  "
+     "Please correct the error and repeat the setup process."},
+    {"\\ReadMe.txt", "ReadMe.txt", false,
+     "There was a file installation error (ReadMe.txt) which cannot be ignored.  "
+     "Please correct the error and repeat the setup process."},
+    {"\\Tessaron.txt", "Tessaron.txt", false,
+     "There was a file installation error (Tessaron.txt) which cannot be ignored.  "
+     "Please correct the error and repeat the setup process."},
+    {"\\Kelvey.ex_", "\\Kelvey.exe", true,
+     "There was a file installation error (Kelvey.ex_) which cannot be ignored.  "
+     "Please correct the error and repeat the setup process."},
+};
+
+bool InstallFiles(const InstallOps &ops, const char *sourceDir, const char *folder,
+                  const char *windowsDir)
+{
+    for (const ShippedFile &file : ShippedFiles) {
+        char source[SetupPathSize];
+        CopyText(source, sizeof source, sourceDir);
+        AppendText(source, sizeof source, file.source);
+        CollapseBackslashes(source);
+
+        char dest[SetupPathSize];
+        CopyText(dest, sizeof dest, file.toWindows ? windowsDir : folder);
+        AppendText(dest, sizeof dest, file.dest);
+        if (file.toWindows)
+            CollapseBackslashes(dest);
+        else
+            CollapseInstallFolder(dest);
+
+        if (!ops.copyFile(source, dest)) {
+            ops.warn(file.failure);
+            return false;
+        }
+    }
+    return true;
+}
+
+void UninstallScriptPath(char *out, size_t size, const char *windowsDir)
+{
+    FormatText(out, size, "%s\\Tessaron - Uninstallation Data", windowsDir);
+    CollapseBackslashes(out);
+}
+
+// Lines 2 to 14 of the script: an entry with a folder in it, collapsed once.
+struct ScriptEntry {
+    const char *format;
+    bool inWindows;  // %s is the Windows directory, else the installation folder
+};
+
+static const ScriptEntry ScriptEntries[] = {
+    {"[FILE] %s\\Tessaron.hlp", false},
+    {"[FILE] %s\\Tessaron.exe", false},
+    {"[FILE] %s\\ReadMe.txt", false},
+    {"[FILE] %s\\Tessaron.txt", false},
+    {"[FILE] %s\\Tessaron - Uninstallation Data", true},
+    {"[FILE] %s\\Tessaron - Uninstallation Data.bak", true},
+    {"[FILE] %s\\Tessaron.ini", true},
+    {"[FILE] %s\\Start Menu\\Programs\\Tessaron.lnk", true},
+    {"[FILE] %s\\Tessaron.bak", false},
+    {"[FILE] %s\\ReadMe.bak", false},
+    {"[FILE] %s\\Tessaron.GID", false},
+    {"[FILE] %s\\Tessaron.FTS", false},
+    {"[EMPTY FOLDER] %s", false},
+};
+
+// Lines 15 to 17, written as they stand.
+static const char *const ScriptFixedLines[] = {
+    "[REGISTRY KEY] HKEY_LOCAL_MACHINE\\SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Tessaron",
+    "[REGISTRY KEY] HKEY_CURRENT_USER\\Software\\Varnholt\\Tessaron",
+    "[GROUP] Tessaron",
+};
+
+void BuildUninstallScript(char *out, size_t size, const char *windowsDir, const char *folder)
+{
+    CopyText(out, size, ProductName);
+    AppendText(out, size, "\r\n");
+    for (const ScriptEntry &entry : ScriptEntries) {
+        char line[SetupPathSize];
+        FormatText(line, sizeof line, entry.format, entry.inWindows ? windowsDir : folder);
+        if (entry.inWindows) {
+            CollapseBackslashes(line);
+        } else {
+            // The kind word has no backslash, so collapsing from the folder on
+            // is the same as collapsing the line, except that a network
+            // folder keeps its leading pair.
+            size_t at = (size_t)(strchr(entry.format, '%') - entry.format);
+            CollapseInstallFolder(line + at);
+        }
+        AppendText(out, size, line);
+        AppendText(out, size, "\r\n");
+    }
+    for (const char *line : ScriptFixedLines) {
+        AppendText(out, size, line);
+        AppendText(out, size, "\r\n");
+    }
+}
+
+void BuildUninstallString(char *out, size_t size, const char *windowsDir)
+{
+    FormatText(out, size, "%s\\kelvey.exe %s\\Tessaron - Uninstallation Data", windowsDir,
+               windowsDir);
+    CollapseBackslashes(out);
+    CollapseBackslashes(out);
+}
+
+bool WriteScriptFile(const char *path, const char *text)
+{
+    FILE *file = fopen(path, "wb");
+    if (file == nullptr)
+        return false;
+    size_t len = strlen(text);
+    bool written = fwrite(text, 1, len, file) == len;
+    bool closed = fclose(file) == 0;
+    return written && closed;
+}
+
+void WriteUninstallScript(const InstallOps &ops, const char *windowsDir, const char *folder)
+{
+    char path[SetupPathSize];
+    UninstallScriptPath(path, sizeof path, windowsDir);
+    static char script[UninstallScriptSize];
+    BuildUninstallScript(script, sizeof script, windowsDir, folder);
+    if (!ops.writeScript(path, script))
+        ops.warn(ScriptWarningText);
+}
+
+void RegisterUninstall(const InstallOps &ops, const char *windowsDir)
+{
+    char command[SetupPathSize];
+    BuildUninstallString(command, sizeof command, windowsDir);
+    ops.registerUninstall(ProductName, command);
+}
+
+void FindStartupFolder(bool (*query)(char *dir, size_t size), char *out, size_t size)
+{
+    out[0] = '\0';
+    // An empty value would put the shortcut at the root of the current drive.
+    if (!query(out, size) || out[0] == '\0')
+        CopyText(out, size, FallbackStartupFolder);
+}
+
+void StartupShortcutPath(char *out, size_t size, const char *startupFolder)
+{
+    FormatText(out, size, "%s\\Tessaron.LNK", startupFolder);
+    CollapseBackslashes(out);
+    CollapseBackslashes(out);
+}
+
+void ShortcutTarget(char *out, size_t size, const char *folder)
+{
+    FormatText(out, size, "%s\\Tessaron.exe", folder);
+    CollapseInstallFolder(out);
+}
+
+bool RunInstallSequence(const InstallOps &ops, const char *typedFolder)
+{
+    char windowsDir[SetupPathSize] = "";
+    ops.windowsDirectory(windowsDir, sizeof windowsDir);
+
+    char folder[SetupPathSize];
+    if (!MakeInstallFolder(typedFolder, folder, sizeof folder)) {
+        // The folder page refuses such a folder; never work on a cut one.
+        ops.warn(FolderTooLongText);
+        return false;
+    }
+    PrepareInstallFolder(ops, folder);
+
+    char sourceDir[SetupPathSize] = "";
+    ops.currentDirectory(sourceDir, sizeof sourceDir);
+    if (!InstallFiles(ops, sourceDir, folder, windowsDir))
+        return false;
+
+    WriteUninstallScript(ops, windowsDir, folder);
+    RegisterUninstall(ops, windowsDir);
+
+    char startup[SetupPathSize];
+    FindStartupFolder(ops.startupFolder, startup, sizeof startup);
+    char file[SetupPathSize];
+    StartupShortcutPath(file, sizeof file, startup);
+    char target[SetupPathSize];
+    ShortcutTarget(target, sizeof target, folder);
+    ops.createShortcut(target, file, ProductName);
+    return true;
+}

@@ -1,0 +1,77 @@
+// The installation sequence: folder preparation, the five copies, the
+// uninstallation script, the uninstall registration and the Start-up
+// shortcut.  Portable: the system is reached only through InstallOps.
+#pragma once
+#include <stddef.h>
+
+// Every path setup builds lives in a buffer of this size.
+const size_t SetupPathSize = 512;
+
+// The longest installation folder (trailing backslash included) that setup
+// accepts: the folder plus a 12-character file name must stay within the
+// system's 259-character path limit.
+const size_t InstallFolderLimit = 247;
+
+// The uninstallation script: 17 lines of at most one path each.
+const size_t UninstallScriptSize = 17 * (SetupPathSize + 2);
+
+extern const char DefaultInstallFolder[];      // "C:\Tessaron"
+extern const char FallbackStartupFolder[];     // used when the registry has none
+extern const char ScriptWarningText[];
+extern const char FolderTooLongText[];
+
+// What the installation needs from the system.  Every operation returns
+// true on success where the sequence looks at the outcome.
+struct InstallOps {
+    void (*windowsDirectory)(char *dir, size_t size);
+    void (*currentDirectory)(char *dir, size_t size);
+    bool (*createFolder)(const char *path);
+    // Creates (or truncates) the file for writing and closes it again.
+    bool (*touchFile)(const char *path);
+    void (*removeFile)(const char *path);
+    bool (*copyFile)(const char *source, const char *dest);
+    bool (*writeScript)(const char *path, const char *text);
+    void (*registerUninstall)(const char *displayName, const char *uninstallString);
+    // Fills dir from the user's Shell Folders; false when there is none.
+    bool (*startupFolder)(char *dir, size_t size);
+    void (*createShortcut)(const char *target, const char *file, const char *description);
+    // A message box with caption "Setup" and the warning icon.
+    void (*warn)(const char *text);
+};
+
+// Two backslashes become one, left to right, resuming after each one.
+void CollapseBackslashes(char *path);
+// The same, but a network path keeps its two leading backslashes.
+void CollapseInstallFolder(char *path);
+
+// The typed folder with one backslash appended and collapsed; false when
+// it is longer than InstallFolderLimit (out then holds nothing useful).
+bool MakeInstallFolder(const char *typed, char *out, size_t size);
+bool InstallFolderFits(const char *typed);
+
+// Creates the folder and, where it is missing, its parents, never climbing
+// above a drive root or a network share.  path is cut while it works.
+void CreateFolderChain(char *path, bool (*createFolder)(const char *path));
+void PrepareInstallFolder(const InstallOps &ops, const char *folder);
+// The five copies; stops with the row's message at the first failure.
+bool InstallFiles(const InstallOps &ops, const char *sourceDir, const char *folder,
+                  const char *windowsDir);
+
+void UninstallScriptPath(char *out, size_t size, const char *windowsDir);
+// The whole script, lines ended by CR LF.
+void BuildUninstallScript(char *out, size_t size, const char *windowsDir, const char *folder);
+void BuildUninstallString(char *out, size_t size, const char *windowsDir);
+void WriteUninstallScript(const InstallOps &ops, const char *windowsDir, const char *folder);
+void RegisterUninstall(const InstallOps &ops, const char *windowsDir);
+// Writes text byte for byte (binary mode); false on any error, closing included.
+bool WriteScriptFile(const char *path, const char *text);
+
+// The user's Start-up folder from query, or the fixed fallback when the
+// query finds none.
+void FindStartupFolder(bool (*query)(char *dir, size_t size), char *out, size_t size);
+void StartupShortcutPath(char *out, size_t size, const char *startupFolder);
+void ShortcutTarget(char *out, size_t size, const char *folder);
+
+// The whole sequence for the folder as typed; false when it stopped at a
+// failed copy (its message has been shown).
+bool RunInstallSequence(const InstallOps &ops, const char *typedFolder);

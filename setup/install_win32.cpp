@@ -1,0 +1,78 @@
+#include <stdio.h>
+#include <string.h>
+
+#include "setup_win32.h"
+#include "startup_win32.h"
+
+static const char SetupCaption[] = "Setup";
+static const char UninstallKey[] = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Tessaron";
+static char UninstallKeyClass[] = "None";
+
+static void WindowsDirectory(char *dir, size_t size)
+{
+    UINT length = GetWindowsDirectoryA(dir, (UINT)size);
+    if (length == 0 || length >= size)
+        dir[0] = '\0';
+}
+
+static void CurrentDirectory(char *dir, size_t size)
+{
+    DWORD length = GetCurrentDirectoryA((DWORD)size, dir);
+    if (length == 0 || length >= size)
+        dir[0] = '\0';
+}
+
+static bool CreateFolder(const char *path)
+{
+    return CreateDirectoryA(path, NULL) != 0;
+}
+
+static bool TouchFile(const char *path)
+{
+    FILE *file = fopen(path, "w");
+    if (file == NULL)
+        return false;
+    fclose(file);
+    return true;
+}
+
+static void RemoveFile(const char *path)
+{
+    remove(path);
+}
+
+static bool CopyShippedFile(const char *source, const char *dest)
+{
+    return CopyFileA(source, dest, FALSE) != 0;
+}
+
+static void RegisterUninstallKey(const char *displayName, const char *uninstallString)
+{
+    HKEY key = NULL;
+    DWORD disposition = 0;
+    if (RegCreateKeyExA(HKEY_LOCAL_MACHINE, UninstallKey, 0, UninstallKeyClass,
+                        REG_OPTION_NON_VOLATILE, KEY_ALL_ACCESS, NULL, &key,
+                        &disposition) != ERROR_SUCCESS)
+        return;
+    RegSetValueExA(key, "DisplayName", 0, REG_SZ, (const BYTE *)displayName,
+                   (DWORD)strlen(displayName) + 1);
+    RegSetValueExA(key, "UninstallString", 0, REG_SZ, (const BYTE *)uninstallString,
+                   (DWORD)strlen(uninstallString) + 1);
+    RegCloseKey(key);
+}
+
+static void CreateShortcut(const char *target, const char *file, const char *description)
+{
+    CreateStartupShortcut(SetupWindow, target, file, description);
+}
+
+static void Warn(const char *text)
+{
+    MessageBoxA(SetupWindow, text, SetupCaption, MB_OK | MB_ICONWARNING);
+}
+
+const InstallOps SetupInstallOps = {
+    WindowsDirectory, CurrentDirectory, CreateFolder, TouchFile, RemoveFile,
+    CopyShippedFile, WriteScriptFile, RegisterUninstallKey, QueryStartupFolder,
+    CreateShortcut, Warn,
+};

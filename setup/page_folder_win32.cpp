@@ -1,0 +1,46 @@
+#include "desktop_win32.h"
+#include "resource.h"
+#include "setup_win32.h"
+#include "wizard.h"
+
+static const char FolderWarningCaption[] = "Setup";
+
+// The field is read whole; a folder too long for the paths built from it
+// is refused here, and the page stays open.
+static void FolderNext(HWND page)
+{
+    HWND field = GetDlgItem(page, IDC_INSTALL_PATH);
+    int length = GetWindowTextLengthA(field);
+    GetDlgItemTextA(page, IDC_INSTALL_PATH, InstallFolder, sizeof InstallFolder);
+    if (length >= (int)sizeof InstallFolder || !InstallFolderFits(InstallFolder)) {
+        MessageBoxA(page, FolderTooLongText, FolderWarningCaption, MB_OK | MB_ICONWARNING);
+        SetFocus(field);
+        return;
+    }
+    EndDialog(page, PageNext);
+}
+
+INT_PTR CALLBACK FolderPageProc(HWND page, UINT message, WPARAM wParam, LPARAM)
+{
+    switch (message) {
+    case WM_INITDIALOG:
+        // The flow has just reset InstallFolder to the default.
+        SetDlgItemTextA(page, IDC_INSTALL_PATH, InstallFolder);
+        SetFocus(page);
+        return TRUE;
+    case WM_SHOWWINDOW:
+        CentreDialog(page);
+        return TRUE;
+    case WM_COMMAND:
+        if (HIWORD(wParam) != BN_CLICKED)
+            return FALSE;
+        switch (LOWORD(wParam)) {
+        case IDOK: FolderNext(page); break;
+        case IDCANCEL: EndDialog(page, PageExit); break;
+        case IDC_BACK: EndDialog(page, PageBack); break;
+        }
+        return FALSE;
+    default:
+        return FALSE;
+    }
+}

@@ -1,0 +1,13 @@
+// The user's Start-up folder and the shortcut in it; the uninstaller finds
+// the shortcut the same way.
+#pragma once
+#include <windows.h>
+
+#include <stddef.h>
+
+// The "Startup" value of the user's Shell Folders; false when missing.
+bool QueryStartupFolder(char *dir, size_t size);
+
+// A shell link to target with description, saved at file.  Needs COM.
+void CreateStartupShortcut(HWND owner, const char *target, const char *file,
+                           const char *description);

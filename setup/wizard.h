@@ -1,0 +1,41 @@
+// The wizard's page flow: welcome, folder, installation, finished, with the
+// exit confirmation.  Portable: pages and message boxes are WizardOps.
+#pragma once
+#include <stddef.h>
+
+// Page templates; a page's result is what it passes to EndDialog, or -1
+// when it could not be created.
+const int PageWelcome = 12000;
+const int PageFolder = 14000;
+const int PageFinished = 13000;
+
+const int PageNext = 1;
+const int PageExit = -1;
+const int PageBack = -2;
+
+enum WizardState {
+    WizardWelcome,
+    WizardFolder,
+    WizardConfirmExit,
+    WizardInstalling,
+    WizardFinished,
+    WizardRestartNotice,
+    WizardQuit,
+};
+
+struct WizardOps {
+    int (*showPage)(int page);
+    bool (*confirmExit)(void);                 // true: Yes
+    bool (*install)(const char *folder);       // false: stopped at a failed copy
+    void (*showRestartMessage)(void);
+};
+
+// The folder as typed on the folder page; reset each time the page opens.
+extern char InstallFolder[512];
+
+extern const char ExitQuestionText[];
+extern const char RestartText[];
+
+WizardState WizardStep(WizardState state, const WizardOps &ops);
+// From the welcome page until the wizard quits.
+void RunWizard(const WizardOps &ops);

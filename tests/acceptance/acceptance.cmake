@@ -1,0 +1,54 @@
+# Acceptance scenarios: the real programs under Wine in a private Xvfb,
+# driven from outside by driver.exe (see driver.h).
+#
+# Windows sub-build: driver.exe (the steps and every scenario file) and
+# recorder.exe.  Native build: one CTest test per scenario, found by name in
+# the scenario files, between a set-up and a clean-up fixture.
+
+file(GLOB ACCEPTANCE_SCENARIO_SOURCES CONFIGURE_DEPENDS
+  ${CMAKE_CURRENT_LIST_DIR}/scn_*_win32.cpp)
+
+if(CMAKE_SYSTEM_NAME STREQUAL "Windows")
+  add_executable(driver ${CMAKE_CURRENT_LIST_DIR}/driver.cpp ${ACCEPTANCE_SCENARIO_SOURCES})
+  target_include_directories(driver PRIVATE
+    ${CMAKE_CURRENT_LIST_DIR} ${CMAKE_SOURCE_DIR}/tray ${CMAKE_SOURCE_DIR}/common)
+  add_executable(recorder WIN32 ${CMAKE_CURRENT_LIST_DIR}/recorder.c)
+else()
+  set(ACCEPTANCE_STATE ${CMAKE_BINARY_DIR}/acceptance)
+  set(ACCEPTANCE_HARNESS ${CMAKE_CURRENT_LIST_DIR}/harness.sh)
+
+  add_test(NAME acceptance.start
+    COMMAND ${ACCEPTANCE_HARNESS} start ${ACCEPTANCE_STATE} ${WINDOWS_BIN})
+  add_test(NAME acceptance.stop
+    COMMAND ${ACCEPTANCE_HARNESS} stop ${ACCEPTANCE_STATE})
+  set_tests_properties(acceptance.start PROPERTIES
+    FIXTURES_SETUP wine RESOURCE_LOCK wine LABELS acceptance TIMEOUT 300)
+  set_tests_properties(acceptance.stop PROPERTIES
+    FIXTURES_CLEANUP wine RESOURCE_LOCK wine LABELS acceptance TIMEOUT 120)
+
+  # A changed scenario file may add or rename scenarios: configure again.
+  set_property(DIRECTORY APPEND PROPERTY CMAKE_CONFIGURE_DEPENDS ${ACCEPTANCE_SCENARIO_SOURCES})
+  set(ACCEPTANCE_NAMES)
+  foreach(source IN LISTS ACCEPTANCE_SCENARIO_SOURCES)
+    file(STRINGS ${source} declarations REGEX "^SCENARIO(_DRIVES)?\\(")
+    foreach(declaration IN LISTS declarations)
+      if(declaration MATCHES "^SCENARIO\\(([A-Za-z_][A-Za-z0-9_]*)\\)")
+        set(name ${CMAKE_MATCH_1})
+        set(drives "")
+      elseif(declaration MATCHES "^SCENARIO_DRIVES\\(([A-Za-z_][A-Za-z0-9_]*), *\"([^\"]*)\"\\)")
+        set(name ${CMAKE_MATCH_1})
+        set(drives ${CMAKE_MATCH_2})
+      else()
+        message(FATAL_ERROR "${source}: cannot read the scenario declaration: ${declaration}")
+      endif()
+      if(name IN_LIST ACCEPTANCE_NAMES)
+        message(FATAL_ERROR "${source}: the scenario name ${name} is used twice")
+      endif()
+      list(APPEND ACCEPTANCE_NAMES ${name})
+      add_test(NAME acceptance.${name}
+        COMMAND ${ACCEPTANCE_HARNESS} run ${ACCEPTANCE_STATE} ${name} "${drives}")
+      set_tests_properties(acceptance.${name} PROPERTIES
+        FIXTURES_REQUIRED wine RESOURCE_LOCK wine LABELS acceptance TIMEOUT 120)
+    endforeach()
+  endforeach()
+endif()

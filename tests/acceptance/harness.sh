@@ -1,0 +1,154 @@
+#!/usr/bin/env bash
+# Runs the acceptance scenarios under Wine; CTest calls it (see acceptance.cmake).
+#
+#   harness.sh start <state dir> <Windows build dir>
+#       starts a private Xvfb, makes the Wine prefix <state dir>/prefix and
+#       keeps one Wine session alive for it (the CTest fixture's set-up)
+#   harness.sh run <state dir> <scenario> [<drives>]
+#       cleans the prefix, gives it the drives the scenario asks for
+#       ("d:cdrom a:floppy:missing" ...), copies the programs in and runs
+#       driver.exe <scenario>; exits with the driver's result
+#   harness.sh stop <state dir>
+#       ends the Wine session of the prefix and stops the Xvfb (the fixture's
+#       clean-up)
+#
+# Only what was started here is ever stopped: the X server by its process
+# id, the Wine session through this prefix's WINEPREFIX.
+set -uo pipefail
+
+here=$(cd "$(dirname "$0")" && pwd)
+# shellcheck source=../../tools/wine-env.sh
+source "$here/../../tools/wine-env.sh"
+
+usage() {
+  echo "usage: harness.sh start <state dir> <Windows build dir> | run <state dir> <scenario> [<drives>] | stop <state dir>" >&2
+  exit 2
+}
+
+[ $# -ge 2 ] || usage
+command=$1
+state=$(mkdir -p "$2" && cd "$2" && pwd)
+prefix=$state/prefix
+template=$(dirname "$state")/wine-template
+
+# Everything on C: that the fresh prefix holds; the rest is scenario leftovers.
+take_manifest() {
+  (cd "$prefix/drive_c" && find . -mindepth 1 | LC_ALL=C sort) >"$state/manifest"
+}
+
+clean_prefix() {
+  (cd "$prefix/drive_c" && find . -mindepth 1 | LC_ALL=C sort) |
+    LC_ALL=C comm -13 "$state/manifest" - |
+    while IFS= read -r path; do rm -rf "${prefix:?}/drive_c/$path"; done
+  if [ -d "$state/drives" ]; then
+    find "$state/drives" -mindepth 2 -maxdepth 2 -exec rm -rf {} + 2>/dev/null || true
+  fi
+}
+
+# The drives beyond the prefix's own (C: and Z:), as "letter:type[:missing]"
+# words.  Wine reads the drive list when its session starts, so a change of
+# drives restarts the session.
+configure_drives() {
+  local wanted current word letter type missing
+  # shellcheck disable=SC2086 # one word per drive
+  wanted=$(for word in $1; do echo "$word"; done | tr 'A-Z' 'a-z' | LC_ALL=C sort | xargs)
+  current=$(cat "$state/drives.current" 2>/dev/null || true)
+  [ "$wanted" = "$current" ] && return 0
+  echo "harness: drives: ${wanted:-C: and Z: only}"
+  session_stop "$prefix"
+  for link in "$prefix"/dosdevices/*; do
+    case $(basename "$link") in
+      c:|z:|com*|lpt*) ;;
+      *) rm -f "$link" ;;
+    esac
+  done
+  # Back to the fresh registry, then the drive types.
+  cp "$template/system.reg" "$prefix/system.reg"
+  {
+    printf '\n[Software\\\\Wine\\\\Drives] 0\n'
+    for word in $wanted; do
+      IFS=: read -r letter type missing <<<"$word"
+      case $letter in [a-y]) ;; *) echo "harness: bad drive letter in '$word'" >&2; return 1 ;; esac
+      case $type in hd|floppy|cdrom|network|ramdisk) ;; *) echo "harness: bad drive type in '$word'" >&2; return 1 ;; esac
+      printf '"%s:"="%s"\n' "$letter" "$type"
+    done
+  } >>"$prefix/system.reg"
+  mkdir -p "$state/drives"
+  for word in $wanted; do
+    IFS=: read -r letter type missing <<<"$word"
+    if [ "$missing" = missing ]; then
+      # A link to nothing stands for a drive without a disc.
+      ln -sfn "$state/drives/$letter-absent" "$prefix/dosdevices/$letter:"
+    else
+      mkdir -p "$state/drives/$letter"
+      ln -sfn "$state/drives/$letter" "$prefix/dosdevices/$letter:"
+    fi
+  done
+  printf '%s' "$wanted" >"$state/drives.current"
+  session_start "$prefix"
+}
+
+copy_programs() {
+  local bin=$1
+  mkdir -p "$prefix/drive_c/Tessaron" "$prefix/drive_c/rec"
+  cp "$bin/Tessaron.exe" "$prefix/drive_c/Tessaron/Tessaron.exe"
+  cp "$bin/recorder.exe" "$prefix/drive_c/rec/recorder.exe"
+}
+
+case $command in
+start)
+  [ $# -eq 3 ] || usage
+  bin=$(cd "$3" && pwd)
+  for program in Tessaron.exe driver.exe recorder.exe; do
+    [ -f "$bin/$program" ] || { echo "harness: $bin/$program is missing; build first" >&2; exit 1; }
+  done
+  # A run that was interrupted may have left its session and server behind.
+  session_stop "$prefix"
+  xvfb_stop "$state"
+  xvfb_start "$state" || exit 1
+  prefix_create "$prefix" "$template" || { xvfb_stop "$state"; exit 1; }
+  echo "$bin" >"$state/bin"
+  : >"$state/drives.current"
+  rm -rf "$state/drives"
+  session_start "$prefix"
+  # The first program of a session starts Wine's services and the desktop;
+  # do it now, so that the manifest sees what they create.
+  WINEPREFIX=$prefix wine "$bin/driver.exe" --warm-up || { echo "harness: Wine does not start" >&2; exit 1; }
+  take_manifest
+  echo "harness: Wine prefix $prefix ready on display $DISPLAY"
+  ;;
+run)
+  [ $# -ge 3 ] && [ $# -le 4 ] || usage
+  scenario=$3
+  drives=${4:-}
+  if ! xvfb_use "$state" || [ ! -f "$state/manifest" ]; then
+    echo "harness: the acceptance X server and prefix are not running; run the fixture acceptance.start (ctest -L acceptance does)" >&2
+    exit 1
+  fi
+  bin=$(cat "$state/bin")
+  export WINEPREFIX=$prefix
+  configure_drives "$drives" || exit 1
+  clean_prefix
+  copy_programs "$bin"
+  export TESSARON_BIN
+  TESSARON_BIN=$(unix_to_windows "$bin")
+  timeout -k 5 "${ACCEPTANCE_SCENARIO_SECONDS:-100}" wine "$bin/driver.exe" "$scenario"
+  result=$?
+  if [ $result -ne 0 ]; then
+    [ $result -eq 124 ] && echo "harness: scenario $scenario timed out"
+    # Nothing of a failed scenario may reach the next one.
+    session_stop "$prefix"
+    session_start "$prefix"
+  fi
+  exit $result
+  ;;
+stop)
+  [ $# -eq 2 ] || usage
+  session_stop "$prefix"
+  xvfb_stop "$state"
+  echo "harness: stopped"
+  ;;
+*)
+  usage
+  ;;
+esac

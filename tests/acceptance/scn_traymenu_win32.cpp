@@ -1,0 +1,76 @@
+// The tray menu: Explorer at a chosen drive, its failure message, and Exit.
+#include "driver.h"
+
+#include "commands.h"
+
+namespace {
+
+const char ExplorerFailure[] =
+    "The Windows Explorer (EXPLORER.EXE) could not be started.  You may need to locate it "
+    "using \"Set Tool Locations\" in the \"Options\" dialog box.";
+
+// A settings file that names only the keys the scenario cares about: the
+// reader looks for each key anywhere and leaves the others alone.
+void WriteSettings(const std::string &explorer, const char *explorerView)
+{
+    WriteFileBytes(WindowsFile("TESSARON.INI"),
+                   CrLfLines({"[Tessaron]", "iExplorerView = " + std::string(explorerView),
+                              "szExplorerLocation = " + explorer}));
+}
+
+void ExitTessaron(Program &tessaron)
+{
+    ChooseTrayMenuItem(tessaron, ItemExit);
+    CHECK_EQ(WaitForExit(tessaron), 0ul);
+}
+
+// Explorer at C: with the given view setting; returns the logged command line.
+std::string OpenDriveC(const char *explorerView)
+{
+    std::string explorer = InstallRecorder("explorer.exe");
+    WriteSettings(explorer, explorerView);
+    Program tessaron = StartTessaron();
+    ChooseTrayMenuItem(tessaron, ItemFirstDrive + ('C' - 'A'));
+    WaitRecorderLines("explorer.exe", 1);
+    ExitTessaron(tessaron);
+    CheckNoMessageBox(0);
+    std::vector<std::string> lines = RecorderLines("explorer.exe");
+    CHECK_EQ(lines.size(), 1u);
+    return lines[0];
+}
+
+}  // namespace
+
+SCENARIO(traymenu_drive_opens_explorer)
+{
+    CHECK_TEXT(OpenDriveC("YES"), "C:\\rec\\explorer.exe /n,/e,C:\\");
+}
+
+SCENARIO(traymenu_drive_single_pane_view)
+{
+    CHECK_TEXT(OpenDriveC("NO"), "C:\\rec\\explorer.exe /n,C:\\");
+}
+
+SCENARIO(traymenu_drive_missing_explorer_warns)
+{
+    WriteSettings("C:\\rec\\missing.exe", "YES");
+    Program tessaron = StartTessaron();
+    ChooseTrayMenuItem(tessaron, ItemFirstDrive + ('C' - 'A'));
+    HWND box = WaitMessageBox();
+    CHECK_TEXT(MessageBoxText(box), ExplorerFailure);
+    CHECK(MessageBoxButtons(box) == std::vector<int>{IDOK});
+    CHECK(MessageBoxHasIcon(box));
+    AnswerMessageBox(IDOK);
+    CHECK(!HasEnded(tessaron));
+    ExitTessaron(tessaron);
+}
+
+SCENARIO(traymenu_exit_ends_with_code_0)
+{
+    Program tessaron = StartTessaron();
+    ChooseTrayMenuItem(tessaron, ItemExit);
+    CHECK_EQ(WaitForExit(tessaron), 0ul);
+    // Exit asks WinHelp to close the program's help, and nothing else.
+    for (const HelpCall &call : HelpCalls())
+        CHECK_EQ(call.command, (UINT)HELP_QUIT);
+}

@@ -1,0 +1,154 @@
+// The tray program's decisions, texts and command lines: day numbers, the
+// help file's path, the tray menu's layout and choices, the Explorer and
+// tool command lines, the tray icon calls and the mouse actions over the
+// icons.  Portable: no <windows.h>; the Win32 shell only carries them out.
+#pragma once
+#include <stddef.h>
+
+#include "settings.h"
+
+// ---- Day numbers ---------------------------------------------------------
+
+// The day within the year for a month (1..12) and a day of the month, with
+// February always counted as 29 days: 1 March is 61, 31 December is 366.
+// An out-of-range month gives 0.
+int DayNumber(int month, int day);
+// DayNumber of today's local date; 1 if the clock cannot be read.
+int TodayDayNumber(void);
+
+// ---- Help file -----------------------------------------------------------
+
+enum { HelpPathSize = 512 };
+
+// TESSARON.HLP in the program's own folder: the folder of modulePath, then
+// "\TESSARON.HLP", upper-cased, with runs of backslashes collapsed (the
+// leading pair of a network path is kept).  A path without a folder gives
+// "TESSARON.HLP".  False (out empty) when the result does not fit.
+bool HelpPathFromModulePath(const char *modulePath, char *out, size_t size);
+
+// ---- Tray menu -----------------------------------------------------------
+
+// The system's drive type numbers (GetDriveTypeA).
+enum DriveType {
+    DriveTypeUnknown = 0,
+    DriveTypeNoRootDir = 1,
+    DriveTypeRemovable = 2,
+    DriveTypeFixed = 3,
+    DriveTypeRemote = 4,
+    DriveTypeCdrom = 5,
+    DriveTypeRamdisk = 6
+};
+
+// The word shown in a drive's menu label; empty for an unknown type.
+const char *DriveTypeWord(char letter, unsigned driveType);
+
+enum { DriveRootSize = 4, MenuLabelSize = 64 };
+// "C:\" for 'C'.
+void DriveRoot(char letter, char out[DriveRootSize]);
+// "Drive C:\ [Hard Disk]".
+void DriveLabel(char letter, unsigned driveType, char out[MenuLabelSize]);
+
+// Asks the type of the drive whose root is given, e.g. "C:\".
+typedef unsigned (*DriveTypeQuery)(const char *root);
+
+struct MenuEntry {
+    bool separator;
+    int id;                      // 0 for a separator
+    char text[MenuLabelSize];    // empty for a separator
+};
+
+// One drive item per bit of the mask (bit 0 = A:), a separator if any
+// drive was listed, then the fixed items.
+enum { TrayMenuMaxEntries = 26 + 1 + 11 };
+int TrayMenuLayout(unsigned long driveMask, DriveTypeQuery driveType,
+                   MenuEntry entries[TrayMenuMaxEntries]);
+
+// What an item chosen in the tray menu does.
+enum class TrayChoiceKind { Nothing, PostClose, PostCommand, OpenDrive };
+struct TrayChoice {
+    TrayChoiceKind kind;
+    int command;   // for PostCommand
+    char letter;   // for OpenDrive
+};
+TrayChoice DecideTrayMenuChoice(int itemId);
+
+// ---- Explorer --------------------------------------------------------------
+
+// Targets come from drive items, the Open Path text and quick access
+// entries, whose lines may hold up to 2,047 characters.
+enum {
+    ExplorerTargetSize = 2048,
+    ExplorerCommandSize = (LocationSize - 1) + 7 + (ExplorerTargetSize - 1) + 1
+};
+extern const char ExplorerFailureMessage[];
+
+// The program (szExplorerLocation or "EXPLORER.EXE"), " /n,", "/e," when
+// iExplorerView is set, then the target.  Never cut: false (out empty)
+// when the whole line does not fit.
+bool BuildExplorerCommand(const SettingsRecord &settings, const char *target,
+                          char *out, size_t size);
+
+// ---- Tray icons ------------------------------------------------------------
+
+// The shell's operations and icon flags (Shell_NotifyIconA).
+enum TrayOperation { TrayAdd = 0, TrayModify = 1, TrayDelete = 2 };
+enum { TrayFlagMessage = 1, TrayFlagIcon = 2, TrayFlagTip = 4 };
+
+// Whether each icon other than the main one was last asked to be shown.
+struct TrayIconShown {
+    int explorer;
+    int quickAccess;
+    int scanDisk;
+    int defragmenter;
+    int driveSpace;
+    int compressionAgent;
+    int backup;
+};
+
+struct TrayCall {
+    int iconId;
+    unsigned flags;       // uFlags of the record
+    const char *tooltip;
+};
+enum { TrayIconCount = 8 };
+struct TrayPlan {
+    int operation;
+    int count;
+    TrayCall calls[TrayIconCount];
+};
+
+// The shell calls for one operation, in order, and the flags as they stand
+// after them (updated in shown).  An unknown operation plans nothing.
+TrayPlan PlanTrayIcons(int operation, const SettingsRecord &settings, TrayIconShown *shown);
+
+// ---- Tools -----------------------------------------------------------------
+
+enum class ToolKind { Explorer, ScanDisk, Defragmenter, Backup, DriveSpace, CompressionAgent };
+enum { ToolKindCount = 6 };
+
+struct ToolInfo {
+    ToolKind kind;
+    int iconId;
+    char (SettingsRecord::*location)[LocationSize];
+    const char *fallbackName;
+    const char *failureMessage;
+};
+
+const ToolInfo &ToolInfoFor(ToolKind kind);
+// The tool whose tray icon this is; false for the main, quick access and
+// unknown icons.
+bool ToolForIcon(int iconId, ToolKind *kind);
+
+// The whole command line of a tool: its location, or its fall-back name
+// when the location is empty.  A location fills at most LocationSize, so a
+// buffer of that size always holds it; false (out empty) otherwise.
+bool BuildToolCommand(const SettingsRecord &settings, ToolKind kind, char *out, size_t size);
+
+// What a mouse message over a tray icon does.
+enum { MouseLeftDown = 0x0201, MouseRightUp = 0x0205 };
+enum class TrayMouseKind { Nothing, PostTrayMenu, PostQuickAccessMenu, Launch };
+struct TrayMouseAction {
+    TrayMouseKind kind;
+    ToolKind tool;  // for Launch
+};
+TrayMouseAction DecideTrayMouse(int iconId, int mouseMessage);

@@ -1,0 +1,157 @@
+#include "quickaccess.h"
+
+#include <limits.h>
+#include <string.h>
+
+#include "textops.h"
+
+static const char QuickAccessFileName[] = "TESSARON.QAL";
+
+enum { CtrlZ = 0x1A };
+
+bool QuickAccessFilePath(const char *windowsDir, char *out, size_t size)
+{
+    if (size == 0)
+        return false;
+    out[0] = '\0';
+    if (windowsDir[0] == '\0')
+        return false;
+    // A drive root such as "C:\" already ends in a backslash.
+    bool ok = CopyText(out, size, windowsDir) &&
+              (strlen(windowsDir) == 3 || AppendText(out, size, "\\")) &&
+              AppendText(out, size, QuickAccessFileName);
+    if (!ok)
+        out[0] = '\0';
+    return ok;
+}
+
+// The reader proper.  midPiece tells whether the file ended (or hit its
+// Ctrl-Z) inside a piece that no LF closed.
+static long ScanEntries(FILE *file, long maxEntries, QuickAccessEntrySink sink,
+                        void *context, bool *midPiece)
+{
+    char piece[QuickAccessPieceSize];
+    size_t length = 0;
+    long count = 0;
+    bool pending = false;  // characters read since the last piece ended
+    *midPiece = false;
+    for (;;) {
+        if (count >= maxEntries)
+            return count;
+        int c = getc(file);
+        if (c == EOF) {
+            if (ferror(file))
+                return -1;
+            break;
+        }
+        if (c == CtrlZ)
+            break;
+        if (c == '\r')
+            continue;
+        pending = true;
+        bool lineEnd = c == '\n';
+        if (!lineEnd)
+            piece[length++] = (char)c;
+        // The LF counts towards the piece's 2047 characters.
+        if (lineEnd || length == QuickAccessPieceSize - 1) {
+            piece[length] = '\0';
+            if (!sink(context, piece, length))
+                return count;
+            count++;
+            length = 0;
+            pending = false;
+        }
+    }
+    *midPiece = pending;
+    if (pending) {
+        piece[length] = '\0';
+        if (sink(context, piece, length))
+            count++;
+    }
+    return count;
+}
+
+long ReadQuickAccessEntries(FILE *file, long maxEntries,
+                            QuickAccessEntrySink sink, void *context)
+{
+    bool midPiece;
+    return ScanEntries(file, maxEntries, sink, context, &midPiece);
+}
+
+bool QuickAccessEntryUsable(const char *text, size_t length)
+{
+    return memchr(text, '\0', length) == nullptr;
+}
+
+bool QuickAccessPathStorable(const char *path)
+{
+    size_t length = strlen(path);
+    return length > 0 && length < QuickAccessPieceSize - 1 &&
+           strpbrk(path, "\r\n\x1A") == nullptr;
+}
+
+// The file's size and last byte (-1 when empty); false when unknown.
+static bool FileTail(const char *filePath, long *size, int *last)
+{
+    *size = 0;
+    *last = -1;
+    FILE *file = fopen(filePath, "rb");
+    if (file == nullptr)
+        return true;  // missing: the append creates it
+    bool ok = fseek(file, 0, SEEK_END) == 0 && (*size = ftell(file)) >= 0;
+    if (ok && *size > 0)
+        ok = fseek(file, -1, SEEK_END) == 0 && (*last = getc(file)) != EOF;
+    fclose(file);
+    return ok;
+}
+
+static bool AcceptAll(void *, const char *, size_t)
+{
+    return true;
+}
+
+// True when the file's last line has no LF and did not fill its last piece:
+// the next line written would join it.
+static bool EndsMidPiece(const char *filePath)
+{
+    FILE *file = fopen(filePath, "rb");
+    if (file == nullptr)
+        return false;
+    bool midPiece = false;
+    if (ScanEntries(file, LONG_MAX, AcceptAll, nullptr, &midPiece) < 0)
+        midPiece = false;
+    fclose(file);
+    return midPiece;
+}
+
+bool AppendQuickAccessLine(const char *filePath, const char *path, CutFileFunction cutFile)
+{
+    if (!QuickAccessPathStorable(path))
+        return false;
+    long size;
+    int last;
+    bool known = FileTail(filePath, &size, &last);
+    // A Ctrl-Z at the very end (left by editors of the time) would hide the
+    // new line; text-mode appending drops it, and so do we.
+    while (known && last == CtrlZ) {
+        if (!cutFile(filePath, size - 1))
+            return false;
+        known = FileTail(filePath, &size, &last);
+    }
+    // The last entry and the new one must stay apart.
+    bool needBreak = EndsMidPiece(filePath);
+
+    FILE *file = fopen(filePath, "ab");
+    if (file == nullptr)
+        return false;
+    bool ok = (!needBreak || fputs("\r\n", file) >= 0) &&
+              fputs(path, file) >= 0 && fputs("\r\n", file) >= 0;
+    if (fflush(file) != 0)
+        ok = false;
+    if (fclose(file) != 0)
+        ok = false;
+    // A part of the line may have reached the disk: take it back.
+    if (!ok && known)
+        cutFile(filePath, size);
+    return ok;
+}

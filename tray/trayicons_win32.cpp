@@ -1,0 +1,96 @@
+// The tray icons: the shell calls that add, modify and remove them, the
+// mouse actions over them and the starting of the tools they stand for.
+#include "app_win32.h"
+
+#include <shellapi.h>
+
+#include "app.h"
+#include "commands.h"
+#include "settings.h"
+
+static const char BoxTitle[] = "Tessaron";
+static const char TaskbarCreatedName[] = "TaskbarCreated";
+
+// In the order they are loaded.
+static const int TrayIconIds[TrayIconCount] = {
+    IconMain, IconScanDisk, IconBackup, IconDefragmenter,
+    IconCompressionAgent, IconDriveSpace, IconExplorer, IconQuickAccess,
+};
+static HICON TrayIcons[TrayIconCount];
+
+static TrayIconShown IconsShown;
+static UINT TaskbarCreatedMessage;
+
+void LoadTrayIcons(void)
+{
+    for (int i = 0; i < TrayIconCount; i++)
+        TrayIcons[i] = LoadIconA(AppInstance, MAKEINTRESOURCEA(TrayIconIds[i]));
+}
+
+HICON TrayIconHandle(int iconId)
+{
+    for (int i = 0; i < TrayIconCount; i++)
+        if (TrayIconIds[i] == iconId)
+            return TrayIcons[i];
+    return NULL;
+}
+
+void UpdateTrayIcons(HWND window, DWORD operation)
+{
+    // The shell's answers are not examined: the flags record the requests.
+    TrayPlan plan = PlanTrayIcons((int)operation, Settings, &IconsShown);
+    for (int i = 0; i < plan.count; i++) {
+        const TrayCall &call = plan.calls[i];
+        NOTIFYICONDATAA data = {};
+        data.cbSize = sizeof data;
+        data.hWnd = window;
+        data.uID = (UINT)call.iconId;
+        data.uFlags = call.flags;
+        data.uCallbackMessage = TrayNotifyMessage;
+        data.hIcon = TrayIconHandle(call.iconId);
+        lstrcpynA(data.szTip, call.tooltip, 64);
+        Shell_NotifyIconA(operation, &data);
+    }
+}
+
+void LaunchTool(ToolKind tool)
+{
+    char command[LocationSize];  // a location is started whole
+    UINT result = 0;
+    if (BuildToolCommand(Settings, tool, command, sizeof command)) {
+        SetCursor(LoadCursorA(NULL, IDC_WAIT));
+        result = WinExec(command, StartShowCommand);
+        SetCursor(LoadCursorA(NULL, IDC_ARROW));
+    }
+    if (result < 32)
+        MessageBoxA(MainWindow, ToolInfoFor(tool).failureMessage, BoxTitle, MB_OK | MB_ICONWARNING);
+}
+
+void HandleTrayMouse(int iconId, int mouseMessage)
+{
+    TrayMouseAction action = DecideTrayMouse(iconId, mouseMessage);
+    switch (action.kind) {
+    case TrayMouseKind::Nothing:
+        break;
+    case TrayMouseKind::PostTrayMenu:
+        PostMessageA(MainWindow, WM_COMMAND, CmdTrayMenu, 0);
+        break;
+    case TrayMouseKind::PostQuickAccessMenu:
+        QuickAccessPending = 1;
+        PostMessageA(MainWindow, WM_COMMAND, CmdQuickAccessMenu, 0);
+        break;
+    case TrayMouseKind::Launch:
+        LaunchTool(action.tool);
+        break;
+    }
+}
+
+void WatchShellRestart(void)
+{
+    TaskbarCreatedMessage = RegisterWindowMessageA(TaskbarCreatedName);
+}
+
+bool IsShellRestartMessage(UINT message)
+{
+    return TaskbarCreatedMessage != 0 && message == TaskbarCreatedMessage;
+}
