@@ -173,6 +173,8 @@ bool ReadUninstallScript(const char *data, size_t length, UninstallPlan *plan)
             // The product name only names things in messages: a cut one will do.
             CopyText(plan->product, sizeof plan->product, line);
             TrimRight(plan->product);
+            if (plan->product[0] == '\0')
+                return false;  // not a script
             first = false;
         } else if (!tooLong) {
             TakeEntry(line, plan);

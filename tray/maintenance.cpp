@@ -4,6 +4,9 @@
 
 #include "textops.h"
 
+// " " + the longest drive list + " /U" + " /detailed" + the terminator.
+static_assert(ToolArgumentsSize >= 1 + (DriveListSize - 1) + 3 + 10 + 1, "arguments are cut");
+
 // The tasks in the order in which they are examined.
 struct TaskEntry {
     int SettingsRecord::*interval;
@@ -150,9 +153,11 @@ void RunReminderPass(const ReminderOps &ops)
         case AnswerNo:
             break;
         case AnswerYes: {
+            // A cut command line would start something else: it is never
+            // started (the buffer is large enough, so this stays theory).
             char commandLine[ToolCommandLineSize];
-            TaskCommandLine(Settings, task, commandLine, sizeof commandLine);
-            if (ops.startAndWait(commandLine)) {
+            if (TaskCommandLine(Settings, task, commandLine, sizeof commandLine) &&
+                ops.startAndWait(commandLine)) {
                 last = today;
                 changed = true;
             } else {

@@ -113,7 +113,13 @@ start)
   session_start "$prefix"
   # The first program of a session starts Wine's services and the desktop;
   # do it now, so that the manifest sees what they create.
-  WINEPREFIX=$prefix wine "$bin/driver.exe" --warm-up || { echo "harness: Wine does not start" >&2; exit 1; }
+  # Wine's services inherit the output of the program that started them and
+  # outlive it: never let them hold CTest's pipe.
+  if ! WINEPREFIX=$prefix wine "$bin/driver.exe" --warm-up >"$state/warm-up.log" 2>&1; then
+    cat "$state/warm-up.log"
+    echo "harness: Wine does not start" >&2
+    exit 1
+  fi
   take_manifest
   echo "harness: Wine prefix $prefix ready on display $DISPLAY"
   ;;
@@ -132,8 +138,13 @@ run)
   copy_programs "$bin"
   export TESSARON_BIN
   TESSARON_BIN=$(unix_to_windows "$bin")
-  timeout -k 5 "${ACCEPTANCE_SCENARIO_SECONDS:-100}" wine "$bin/driver.exe" "$scenario"
+  mkdir -p "$state/logs"
+  log=$state/logs/$scenario.log
+  # Through a file: programs that Wine starts on the way must not hold
+  # CTest's pipe open after the driver has ended.
+  timeout -k 5 "${ACCEPTANCE_SCENARIO_SECONDS:-100}" wine "$bin/driver.exe" "$scenario" >"$log" 2>&1
   result=$?
+  cat "$log"
   if [ $result -ne 0 ]; then
     [ $result -eq 124 ] && echo "harness: scenario $scenario timed out"
     # Nothing of a failed scenario may reach the next one.

@@ -70,7 +70,12 @@ SCENARIO(traymenu_exit_ends_with_code_0)
     Program tessaron = StartTessaron();
     ChooseTrayMenuItem(tessaron, ItemExit);
     CHECK_EQ(WaitForExit(tessaron), 0ul);
-    // Exit asks WinHelp to close the program's help, and nothing else.
-    for (const HelpCall &call : HelpCalls())
-        CHECK_EQ(call.command, (UINT)HELP_QUIT);
+    // Closing asks WinHelp to quit twice: the program's help file (beside
+    // the program, upper case), then with no file.
+    std::vector<HelpCall> calls = HelpCalls();
+    CHECK_EQ(calls.size(), 2u);
+    CHECK_EQ(calls[0].command, (UINT)HELP_QUIT);
+    CHECK_TEXT(calls[0].file, "C:\\TESSARON\\TESSARON.HLP");
+    CHECK_EQ(calls[1].command, (UINT)HELP_QUIT);
+    CHECK_TEXT(calls[1].file, "");
 }
