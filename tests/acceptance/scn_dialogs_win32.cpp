@@ -110,7 +110,7 @@ std::string RewrittenSettings()
 {
     std::string bytes;
     if (!WaitFor([&] { return ReadFileBytes(SettingsPath(), &bytes) && bytes.size() > 100; }))
-        Fail("%s was not written", SettingsPath().c_str());
+        Fail("%s was not written; it holds \"%s\"", SettingsPath().c_str(), Visible(bytes).c_str());
     // Written in one go, but give a slow writer its last lines.
     WaitFor([&] {
         std::string again;
