@@ -4,12 +4,15 @@
 #include <stddef.h>
 
 // A way of keeping the entries that the quick access reader delivers, as a
-// menu does: begin before a pass, add per entry, end after it.
+// menu does.  A timed pass is clear, the reading with add per entry, then
+// end; prepare and finish run outside the time.
 struct EntryKeeper {
     const char *name;
-    void (*begin)(void);
+    void (*prepare)(void);
+    void (*clear)(void);
     bool (*add)(void *context, const char *text, size_t length);
     void (*end)(long count);
+    void (*finish)(void);
 };
 
 // What the platform adds beyond the portable copy keeper (the Windows build

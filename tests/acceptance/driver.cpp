@@ -729,9 +729,26 @@ void SetControlText(HWND dialog, int id, const std::string &text)
 
 void ClickButton(HWND dialog, int id)
 {
-    // Posted: the click may open a modal window that returns only later.
-    if (!PostMessageA(ControlWindow(dialog, id), BM_CLICK, 0, 0))
-        Fail("cannot click button %d", id);
+    HWND button = ControlWindow(dialog, id);
+    switch (GetWindowLongA(button, GWL_STYLE) & BS_TYPEMASK) {
+    case BS_CHECKBOX:
+    case BS_AUTOCHECKBOX:
+    case BS_3STATE:
+    case BS_AUTO3STATE:
+    case BS_RADIOBUTTON:
+    case BS_AUTORADIOBUTTON: {
+        // Sent: the new check state is there when the step returns.
+        DWORD_PTR result = 0;
+        if (!SendMessageTimeoutA(button, BM_CLICK, 0, 0, SMTO_ABORTIFHUNG, WaitLimit(), &result))
+            Fail("check box %d does not answer BM_CLICK", id);
+        break;
+    }
+    default:
+        // Posted: a push button may open a modal window that returns later.
+        if (!PostMessageA(button, BM_CLICK, 0, 0))
+            Fail("cannot click button %d", id);
+        break;
+    }
 }
 
 int ButtonCheck(HWND dialog, int id)
@@ -1013,6 +1030,57 @@ int RunScenario(const Scenario &scenario)
 }
 }  // namespace
 
+// ---------------------------------------------------------------- commands of tools/run.sh
+namespace {
+// Starts Tessaron (talking to Wine's own tray) and returns once its start-up
+// has finished; the program runs on after the driver ends.
+int StartTessaronForUser(const char *path)
+{
+    StartTick = GetTickCount();
+    try {
+        std::string folder = path;
+        folder.resize(folder.rfind('\\') == std::string::npos ? 0 : folder.rfind('\\'));
+        Program tessaron = StartProgram(path, folder);
+        StartedProcesses.clear();  // it stays
+        if (!WaitFor([&] {
+                return FindProgramWindow(tessaron.id, "Win32Generic", "Tessaron") != nullptr || HasEnded(tessaron);
+            }) || HasEnded(tessaron))
+            Fail("Tessaron did not start");
+        if (WaitForInputIdle(tessaron.process, WaitLimit()) == WAIT_TIMEOUT)
+            Fail("Tessaron did not become ready for input");
+    } catch (const ScenarioFailure &failure) {
+        printf("driver: %s\n", failure.what());
+        return 1;
+    }
+    return 0;
+}
+
+// Opens the tray menu of the running Tessaron as a right click on its icon
+// at the lower right corner of the screen would, and leaves it open.
+int OpenTrayMenuForUser()
+{
+    StartTick = GetTickCount();
+    try {
+        HWND window = FindWindowA("Win32Generic", "Tessaron");
+        if (!window)
+            Fail("Tessaron is not running");
+        RECT screen;
+        GetWindowRect(GetDesktopWindow(), &screen);
+        SetCursorPos(screen.right - 40, screen.bottom - 12);
+        PostMessageA(window, TrayNotifyMessage, IconMain, WM_RBUTTONUP);
+        // Without the icons' mouse handling, the command itself.
+        if (!WaitFor([] { return PopupMenuShown(); }, 3000)) {
+            PostMessageA(window, WM_COMMAND, CmdTrayMenu, 0);
+            WaitPopupMenu();
+        }
+    } catch (const ScenarioFailure &failure) {
+        printf("driver: %s\n", failure.what());
+        return 1;
+    }
+    return 0;
+}
+}  // namespace
+
 int main(int argc, char **argv)
 {
     setvbuf(stdout, nullptr, _IONBF, 0);
@@ -1037,8 +1105,13 @@ int main(int argc, char **argv)
         }
         return 0;
     }
+    if (argc == 3 && strcmp(argv[1], "--start-tessaron") == 0)
+        return StartTessaronForUser(argv[2]);
+    if (argc == 2 && strcmp(argv[1], "--open-tray-menu") == 0)
+        return OpenTrayMenuForUser();
     if (argc != 2) {
-        printf("usage: driver.exe <scenario> | --list\n");
+        printf("usage: driver.exe <scenario> | --list | --warm-up | --start-tessaron <path> | "
+               "--open-tray-menu\n");
         return 2;
     }
     const Scenario *scenario = FindScenario(argv[1]);

@@ -201,6 +201,9 @@ POINT DialogBaseUnits();
 HWND ControlWindow(HWND dialog, int id);
 std::string ControlText(HWND dialog, int id);
 void SetControlText(HWND dialog, int id, const std::string &text);
+// BM_CLICK: a check box or radio button is clicked before the step returns;
+// a push button's click is posted, since it may open a modal window or close
+// the dialog (wait for that: WaitDialog, WaitWindowGone ...).
 void ClickButton(HWND dialog, int id);
 int ButtonCheck(HWND dialog, int id);  // BST_CHECKED ...
 

@@ -109,8 +109,12 @@ void MarkSettingsFile()
 std::string RewrittenSettings()
 {
     std::string bytes;
-    if (!WaitFor([&] { return ReadFileBytes(SettingsPath(), &bytes) && bytes.size() > 100; }))
-        Fail("%s was not written; it holds \"%s\"", SettingsPath().c_str(), Visible(bytes).c_str());
+    if (!WaitFor([&] { return ReadFileBytes(SettingsPath(), &bytes) && bytes.size() > 100; })) {
+        HWND box = FindMessageBox();
+        Fail("%s was not written; it holds \"%s\"%s%s", SettingsPath().c_str(),
+             Visible(bytes).c_str(), box ? "; message box: " : "",
+             box ? MessageBoxText(box).c_str() : "");
+    }
     // Written in one go, but give a slow writer its last lines.
     WaitFor([&] {
         std::string again;

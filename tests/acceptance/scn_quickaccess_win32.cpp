@@ -118,7 +118,9 @@ void FillAndClose(HWND dialog, const std::string &path, bool add, int button)
     SetControlText(dialog, IDC_OPENPATH_PATH, path);
     if (add)
         ClickButton(dialog, IDC_OPENPATH_ADD);
-    CHECK_EQ(ButtonCheck(dialog, IDC_OPENPATH_ADD), add ? BST_CHECKED : BST_UNCHECKED);
+    int wanted = add ? BST_CHECKED : BST_UNCHECKED;
+    if (!WaitFor([&] { return ButtonCheck(dialog, IDC_OPENPATH_ADD) == wanted; }))
+        Fail("box 6002 is %d, expected %d", ButtonCheck(dialog, IDC_OPENPATH_ADD), wanted);
     ClickButton(dialog, button);
     WaitWindowGone(dialog);
 }
@@ -186,7 +188,8 @@ void CheckOpenPathLayout(HWND dialog)
         DWORD mask = kind | WS_TABSTOP | WS_GROUP | WS_CHILD | WS_VISIBLE | WS_DISABLED;
         CHECK_EQ(c.style & mask, e.style | WS_CHILD | WS_VISIBLE);
     }
-    CHECK(controls[0].style & WS_BORDER);
+    // The dialog manager turns an edit's border into a client edge.
+    CHECK((controls[0].style & WS_BORDER) || (controls[0].exStyle & WS_EX_CLIENTEDGE));
     RECT client = DialogClientUnits(dialog);
     CHECK_EQ(client.right, 195L);
     CHECK_EQ(client.bottom, 89L);
@@ -287,14 +290,23 @@ void Screenshot(HWND dialog)
 void AnswerChooser(const std::string &file, int button)
 {
     HWND chooser = WaitDialog("Select Path");
+    // The one filter, and no read-only box.
+    CHECK_TEXT(ControlText(chooser, 0x470), "All Files (*.*)");
+    HWND readOnly = GetDlgItem(chooser, 0x410);
+    CHECK(readOnly == nullptr || !IsWindowVisible(readOnly));
     if (!file.empty()) {
-        // The name field: an edit (edt1) or a combo box (cmb13) holding one.
+        // The name field: an edit (edt1), or the edit of a combo box (cmb13).
         HWND field = GetDlgItem(chooser, 0x480);
+        HWND combo = GetDlgItem(chooser, 0x47c);
+        if (!field && combo)
+            field = (HWND)SendMessageA(combo, CBEM_GETEDITCONTROL, 0, 0);
+        if (!field && combo)
+            field = FindWindowExA(combo, nullptr, "Edit", nullptr);
         if (!field) {
-            HWND combo = GetDlgItem(chooser, 0x47c);
-            field = combo ? FindWindowExA(combo, nullptr, "Edit", nullptr) : nullptr;
+            for (const Control &c : DialogControls(chooser))
+                Step("  chooser control %d %s \"%s\"", c.id, c.className.c_str(), c.text.c_str());
+            Fail("the chooser has no file name field");
         }
-        CHECK(field != nullptr);
         SendMessageA(field, WM_SETTEXT, 0, (LPARAM)file.c_str());
     }
     Step("answer the chooser with \"%s\" and button %d", file.c_str(), button);
@@ -331,7 +343,7 @@ SCENARIO(quickaccess_open_adds_entry_then_clear)
     ChooseMenuPosition(3);
     if (!WaitFor([] { return !FileExists(ListFile()); }))
         Fail("\"&Clear\" did not delete TESSARON.QAL");
-    CheckNothingStarted(2, 500);
+    CheckNothingStarted(3, 500);
 
     Step("after Clear only the grayed \"(Empty)\"; a file written now shows at the next rebuild");
     WriteFileBytes(ListFile(), CrLfLines({"C:\\by hand"}));
@@ -340,7 +352,7 @@ SCENARIO(quickaccess_open_adds_entry_then_clear)
 
     Step("the next append rebuilds the menu from the file");
     FillAndClose(OpenOpenPath(tessaron), "D:\\new", true, IDOK);
-    CHECK_TEXT(WaitRecorderLines(Explorer, 3)[2], ExplorerLine("D:\\new"));
+    CHECK_TEXT(WaitRecorderLines(Explorer, 4)[3], ExplorerLine("D:\\new"));
     CHECK_TEXT(ChooseEntry(tessaron, 1), ExplorerLine("C:\\by hand"));
     CHECK_TEXT(ChooseEntry(tessaron, 2), ExplorerLine("D:\\new"));
     ExitTessaron(tessaron);

@@ -109,6 +109,22 @@ HWND WaitPage(Page page)
     return window;
 }
 
+// A message box "Setup" (the pages bear that caption too).
+HWND WaitSetupBox()
+{
+    HWND box = nullptr;
+    auto find = [&] {
+        box = nullptr;
+        while ((box = FindWindowExA(nullptr, box, "#32770", "Setup")) != nullptr)
+            if (IsWindowVisible(box) && !GetDlgItem(box, 14002))
+                return true;
+        return false;
+    };
+    if (!WaitFor(find))
+        Fail("no message box \"Setup\" appeared");
+    return box;
+}
+
 // Presses a page's button and waits until the page has gone.
 void Press(HWND page, int id)
 {
@@ -437,8 +453,9 @@ void CheckNothingInstalled()
     CHECK(!FileExists(ShortcutPath()));
 }
 
-// Welcome, folder (typed), finished, restart message; exit code 0.
-void InstallInto(const std::string &typed)
+// Welcome, folder (typed), finished (left with finishId), restart message;
+// exit code 0.
+void InstallInto(const std::string &typed, int finishId = IDOK)
 {
     Program setup = StartSetup(DistFolder());
     Press(WaitPage(WelcomePage), 1);
@@ -446,7 +463,15 @@ void InstallInto(const std::string &typed)
     if (!typed.empty())
         SetControlText(folder, 14001, typed);
     Press(folder, 1);
-    Press(WaitPage(FinishedPage), 1);
+    HWND finished = WaitPage(FinishedPage);
+    if (finishId == IDOK) {
+        Press(finished, IDOK);
+    } else {
+        // What the Escape key and the close box send.
+        Step("command %d", finishId);
+        PostMessageA(finished, WM_COMMAND, finishId, 0);
+        WaitWindowGone(finished);
+    }
     CHECK_TEXT(AnswerMessageBox(IDOK, "Setup Wizard"), RestartText);
     CHECK_EQ(WaitForExit(setup), 0u);
 }
@@ -501,8 +526,7 @@ SCENARIO(setup_missing_kelvey_stops_after_its_message)
     Program setup = StartSetup(dist);
     Press(WaitPage(WelcomePage), 1);
     Press(WaitPage(FolderPage), 1);
-    HWND box = WaitMessageBox("Setup");
-    CHECK(!IsPage(box, WelcomePage) && !IsPage(box, FolderPage) && !IsPage(box, FinishedPage));
+    HWND box = WaitSetupBox();
     CHECK_TEXT(MessageBoxText(box),
                "There was a file installation error (Kelvey.ex_) which cannot be ignored.  "
                "Please correct the error and repeat the setup process.");
@@ -568,7 +592,7 @@ SCENARIO(setup_page_flow_back_and_declined_exit)
 SCENARIO(setup_folder_with_trailing_backslash)
 {
     NoInstallation();
-    InstallInto("C:\\Tessaron\\");
+    InstallInto("C:\\Tessaron\\", IDCANCEL);  // Escape on the finished page acts as Finish
     CheckInstalled("C:\\Tessaron\\");
 }
 
@@ -588,9 +612,12 @@ SCENARIO(setup_refuses_a_folder_too_long)
     std::string tooLong = "C:\\" + std::string(300, 'x');
     SetControlText(folder, 14001, tooLong);
     ClickButton(folder, 1);
-    CHECK_TEXT(AnswerMessageBox(IDOK, "Setup"),
+    HWND box = WaitSetupBox();
+    CHECK_TEXT(MessageBoxText(box),
                "The installation folder is too long.  "
                "Please type a folder of at most 246 characters.");
+    ClickButton(box, IDOK);
+    WaitWindowGone(box);
     // The page stays, with what was typed.
     CHECK(IsWindowVisible(folder));
     CHECK_TEXT(ControlText(folder, 14001), tooLong);
@@ -648,6 +675,36 @@ SCENARIO(setup_installed_program_starts)
     Step("help: %s", calls[0].file.c_str());
     if (!SameText(calls[0].file, "C:\\Tessaron\\TESSARON.HLP"))
         Fail("Help Topics opened %s", calls[0].file.c_str());
+    CHECK(FileExists(calls[0].file));
     ChooseTrayMenuItem(tessaron, ItemExit);
     CHECK_EQ(WaitForExit(tessaron), 0u);
+}
+
+SCENARIO(setup_over_an_installation)
+{
+    NoInstallation();
+    InstallInto("");
+    // The second run finds the folder, the key and the shortcut in place.
+    InstallInto("");
+    CheckInstalled("C:\\Tessaron\\");
+}
+
+SCENARIO(uninstall_reports_what_stays)
+{
+    NoInstallation();
+    InstallInto("");
+    WriteFileBytes("C:\\Tessaron\\mine.txt", "the user's own\r\n");
+    std::string command;
+    CHECK(ReadRegistryText(HKEY_LOCAL_MACHINE, UninstallKey, "UninstallString", &command));
+    Program kelvey = StartProgram(command, "C:\\");
+    AnswerMessageBox(IDYES, "Uninstall");
+    CHECK_TEXT(AnswerMessageBox(IDOK, "Uninstall"),
+               "Tessaron has been removed from your computer, except for the following, which "
+               "could not be removed:\n\nC:\\Tessaron\\\n\nYou may remove them yourself.");
+    CHECK_EQ(WaitForExit(kelvey), 1u);
+    CHECK(FileExists("C:\\Tessaron\\mine.txt"));
+    CHECK(!FileExists("C:\\Tessaron\\Tessaron.exe"));
+    CHECK(!RegistryKeyExists(HKEY_LOCAL_MACHINE, UninstallKey));
+    CHECK(!FileExists(ShortcutPath()));
+    RemoveFile("C:\\Tessaron\\mine.txt");
 }

@@ -291,15 +291,4 @@ TEST(KelveyRemoval, LongFailureListIsCutWithAMark)
     }
 }
 
-TEST(KelveyMessages, UnreadableScript)
-{
-    char message[512];
-    FormatUnreadable(message, sizeof message, "C:\\WINDOWS\\Tessaron - Uninstallation Data");
-    EXPECT_STREQ(message,
-                 "The uninstallation data file could not be read:\n\n"
-                 "C:\\WINDOWS\\Tessaron - Uninstallation Data\n\nNothing has been removed.");
-    FormatUnreadable(message, sizeof message, "");
-    EXPECT_STREQ(message, "No uninstallation data file was named.  Nothing has been removed.");
-}
-
 }  // namespace

@@ -128,14 +128,6 @@ TEST(SetupWizard, EveryTransitionOfThePageFlow)
     }
 }
 
-TEST(SetupWizard, QuitIsFinal)
-{
-    const WizardOps ops = {FakeShowPage, FakeConfirmExit, FakeInstall, FakeRestart};
-    flow = FlowFake();
-    EXPECT_EQ(WizardStep(WizardQuit, ops), WizardQuit);
-    EXPECT_EQ(flow.log, "");
-}
-
 // ---------------------------------------------------------------- paths
 
 TEST(SetupPaths, CollapseBackslashes)

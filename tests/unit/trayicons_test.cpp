@@ -150,14 +150,6 @@ TEST(TrayIcons, UnknownOperationPlansNothing)
     EXPECT_EQ(Flags(shown), (std::vector<int>{1, 1, 1, 1, 1, 1, 1}));
 }
 
-TEST(TrayIcons, TooltipsFitTheShellsField)
-{
-    TrayIconShown shown = {};
-    TrayPlan plan = PlanTrayIcons(TrayAdd, AllTools(1), &shown);
-    for (int i = 0; i < plan.count; i++)
-        EXPECT_LT(strlen(plan.calls[i].tooltip), 64u) << plan.calls[i].iconId;
-}
-
 TEST(ToolKind, TableMatchesIconsAndNames)
 {
     struct Case {
