@@ -487,7 +487,8 @@ SCENARIO(setup_installs_from_the_distribution)
     HWND main = nullptr;
     if (!WaitFor([&] { return (main = FindWindowA("Setup", "Setup")) != nullptr; }))
         Fail("no main window \"Setup\"");
-    CHECK(IsIconic(main));
+    // The window exists before setup shows it minimised: wait for that too.
+    CHECK(WaitFor([&] { return IsIconic(main) != FALSE; }));
 
     HWND welcome = WaitPage(WelcomePage);
     CHECK_PAGE(welcome, WelcomeControls, 145, 1);
