@@ -3,7 +3,7 @@
 #include <limits.h>
 #include <string.h>
 
-#include "textops.h"
+#include "settings.h"
 
 static const char QuickAccessFileName[] = "TESSARON.QAL";
 
@@ -11,18 +11,9 @@ enum { CtrlZ = 0x1A };
 
 bool QuickAccessFilePath(const char *windowsDir, char *out, size_t size)
 {
-    if (size == 0)
-        return false;
-    out[0] = '\0';
-    if (windowsDir[0] == '\0')
-        return false;
-    // A drive root such as "C:\" already ends in a backslash.
-    bool ok = CopyText(out, size, windowsDir) &&
-              (strlen(windowsDir) == 3 || AppendText(out, size, "\\")) &&
-              AppendText(out, size, QuickAccessFileName);
-    if (!ok)
-        out[0] = '\0';
-    return ok;
+    // The one rule for every file in the Windows directory.
+    DefaultToolPath(out, size, windowsDir, QuickAccessFileName);
+    return size != 0 && out[0] != '\0';
 }
 
 // The reader proper.  midPiece tells whether the file ended (or hit its
