@@ -6,6 +6,9 @@
 //   info <text>                 what the measurements rest on
 //
 // usage: probe <runs> <Tessaron.exe> <baseline.exe> <list of 10,000> <short list> <1 MB settings>
+//              [<word>...]
+// Each word adds a start-up case "baseline_<word>": the baseline started
+// with that word (see trayone.cpp), e.g. ole32.
 //
 // How it sees the programs
 //   - Tray icons: a window of class "Shell_TrayWnd" of its own, in front of
@@ -19,10 +22,11 @@
 //   - Menus: after posting the tray notification 1125 to the program's
 //     window, the probe polls for a visible popup menu (class "#32768") of
 //     that process, then closes it with Escape.
-//   - Memory: GetProcessMemoryInfo (Wine fills it from the Unix process),
-//     and the Unix process's own account in /proc/<pid>/smaps_rollup, read
-//     through drive Z:.  The Unix process is the one whose command line is
-//     the program's path and whose WINEPREFIX is ours.
+//   - Memory and processor time: GetProcessMemoryInfo (Wine fills it from
+//     the Unix process), and the Unix process's own account in /proc/<pid>
+//     (smaps_rollup, task/*/schedstat), read through drive Z: once the
+//     program has gone quiet.  The Unix process is the one whose command
+//     line is the program's path and whose WINEPREFIX is ours.
 #include <windows.h>
 #include <psapi.h>
 
@@ -215,6 +219,7 @@ struct Running {
     int adds = 0;
     double firstAdd = 0;
     double lastAdd = 0;
+    double inTray = 0;  // of that, the time Wine's tray took over the calls
 };
 
 Running Start(const std::string &exe, const std::string &arguments)
@@ -245,9 +250,11 @@ bool WaitStarted(Running &running)
         double now = NowMs();
         std::vector<TrayRecord> mine = RecordsOf(running.process.dwProcessId);
         running.adds = 0;
+        running.inTray = 0;
         for (const TrayRecord &record : mine) {
             if (record.operation != NIM_ADD)
                 continue;
+            running.inTray += record.returned - record.received;
             if (running.adds++ == 0) {
                 running.firstAdd = record.returned;
                 running.window = record.window;
@@ -339,7 +346,33 @@ long ProcField(const std::string &text, const char *name)
     return strtol(text.c_str() + at + strlen(name) + 2, nullptr, 10);
 }
 
-void SampleMemory(const Running &running, const std::string &exe, const char *name)
+// The processor time that all threads of the Unix process have used so
+// far, in milliseconds (the first field of each task's schedstat, in ns);
+// negative when unknown.  Unlike the start time, it hardly depends on what
+// else the machine is doing.
+double ProcessorMs(const std::string &folder)
+{
+    WIN32_FIND_DATAA entry = {};
+    HANDLE search = FindFirstFileA((folder + "\\task\\*").c_str(), &entry);
+    if (search == INVALID_HANDLE_VALUE)
+        return -1;
+    double total = 0;
+    int tasks = 0;
+    do {
+        const char *name = entry.cFileName;
+        if (!*name || strspn(name, "0123456789") != strlen(name))
+            continue;
+        std::string stat = ReadWholeFile(folder + "\\task\\" + name + "\\schedstat");
+        if (!stat.empty()) {
+            total += strtod(stat.c_str(), nullptr) / 1e6;
+            tasks++;
+        }
+    } while (FindNextFileA(search, &entry));
+    FindClose(search);
+    return tasks > 0 ? total : -1;
+}
+
+void SampleProcess(const Running &running, const std::string &exe, const char *name)
 {
     PROCESS_MEMORY_COUNTERS_EX counters = {};
     counters.cb = sizeof counters;
@@ -358,6 +391,9 @@ void SampleMemory(const Running &running, const std::string &exe, const char *na
         printf("info no Unix process found for %s\n", exe.c_str());
         return;
     }
+    double processor = ProcessorMs(folder);
+    if (processor >= 0)
+        Sample("start_cpu", name, processor);
     // smaps_rollup begins with an address line; a newline in front lets
     // every field be found the same way.
     std::string rollup = "\n" + ReadWholeFile(folder + "\\smaps_rollup");
@@ -393,8 +429,9 @@ void MeasureStart(const StartCase &start, bool report)
     if (report) {
         Sample("start_last_icon", start.name, running.lastAdd - running.started);
         Sample("start_first_icon", start.name, running.firstAdd - running.started);
+        Sample("start_in_tray", start.name, running.inTray);
         printf("info icons.%s %d\n", start.name, running.adds);
-        SampleMemory(running, start.exe, start.name);
+        SampleProcess(running, start.exe, start.name);
     }
     Stop(running);
 }
@@ -461,9 +498,9 @@ void MeasureMenus(const std::string &exe, const std::string &list, int iconId, c
 int main(int argc, char **argv)
 {
     setvbuf(stdout, nullptr, _IONBF, 0);
-    if (argc != 7) {
+    if (argc < 7) {
         printf("usage: probe <runs> <Tessaron.exe> <baseline.exe> <list of 10,000> <short list> "
-               "<1 MB settings>\n");
+               "<1 MB settings> [<word>...]\n");
         return 2;
     }
     LARGE_INTEGER frequency;
@@ -475,14 +512,20 @@ int main(int argc, char **argv)
                 settings = argv[6];
     StartTray();
 
-    const StartCase cases[] = {
+    std::vector<StartCase> cases = {
         {"baseline", baseline, "", "-", "-"},
         {"baseline_libraries", baseline, "libraries", "-", "-"},
         {"tessaron", tessaron, "", "-", "-"},
         {"tessaron_qal10000", tessaron, "", longList, "-"},
         {"tessaron_ini1mb", tessaron, "", "-", settings},
     };
-    const int caseCount = sizeof cases / sizeof cases[0];
+    std::vector<std::string> extraNames;
+    extraNames.reserve(argc);  // the cases keep pointers to these names
+    for (int i = 7; i < argc; i++) {
+        extraNames.push_back(std::string("baseline_") + argv[i]);
+        cases.push_back({extraNames.back().c_str(), baseline, argv[i], "-", "-"});
+    }
+    const int caseCount = (int)cases.size();
     // The first start of each program loads it into the file cache.
     for (const StartCase &start : cases)
         MeasureStart(start, false);

@@ -8,7 +8,8 @@
 // asks of the system libraries that this baseline does not import: it loads
 // COMCTL32 (InitCommonControlsEx), COMDLG32 and OLE32 (CoInitialize).  The
 // benchmark uses that to tell the libraries' share of Tessaron's start from
-// Tessaron's own.
+// Tessaron's own.  The words "comctl32", "comdlg32" and "ole32" do the same
+// for one library each.
 #include <windows.h>
 #include <commctrl.h>
 #include <shellapi.h>
@@ -44,12 +45,18 @@ static void NotifyIcon(HWND window, DWORD operation, HICON icon)
 typedef HRESULT(WINAPI *CoInitializeFunction)(LPVOID);
 typedef BOOL(WINAPI *InitCommonControlsExFunction)(const INITCOMMONCONTROLSEX *);
 
-// Loaded at run time: the plain baseline must not import them.
-static void StartLibraries(void)
+static bool Asked(const char *commandLine, const char *word)
 {
-    HMODULE controls = LoadLibraryA("comctl32.dll");
-    LoadLibraryA("comdlg32.dll");
-    HMODULE ole = LoadLibraryA("ole32.dll");
+    return strstr(commandLine, word) != NULL || strstr(commandLine, "libraries") != NULL;
+}
+
+// Loaded at run time: the plain baseline must not import them.
+static void StartLibraries(const char *commandLine)
+{
+    HMODULE controls = Asked(commandLine, "comctl32") ? LoadLibraryA("comctl32.dll") : NULL;
+    if (Asked(commandLine, "comdlg32"))
+        LoadLibraryA("comdlg32.dll");
+    HMODULE ole = Asked(commandLine, "ole32") ? LoadLibraryA("ole32.dll") : NULL;
     InitCommonControlsExFunction initControls =
         controls ? (InitCommonControlsExFunction)(void *)GetProcAddress(controls, "InitCommonControlsEx") : NULL;
     CoInitializeFunction coInitialize =
@@ -66,8 +73,7 @@ static void StartLibraries(void)
 
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR commandLine, int)
 {
-    if (strstr(commandLine, "libraries") != NULL)
-        StartLibraries();
+    StartLibraries(commandLine);
     WNDCLASSA windowClass = {};
     windowClass.lpfnWndProc = WindowProc;
     windowClass.hInstance = instance;

@@ -14,9 +14,20 @@ bool GetWindowsDir(char *buffer, size_t size)
 }
 
 // MoveFileEx replaces an existing file, which rename() on Windows will not.
+// It fails while another program (a scanner, an editor) holds the old file
+// open, so try again briefly, and in the end copy the finished temporary
+// file over the old one, which only needs the old file to be writable.
 static bool ReplaceFileWin32(const char *from, const char *to)
 {
-    return MoveFileExA(from, to, MOVEFILE_REPLACE_EXISTING) != 0;
+    for (int attempt = 0; attempt < 5; attempt++) {
+        if (MoveFileExA(from, to, MOVEFILE_REPLACE_EXISTING))
+            return true;
+        Sleep(40);
+    }
+    if (!CopyFileA(from, to, FALSE))
+        return false;
+    DeleteFileA(from);
+    return true;
 }
 
 static bool GetSettingsPath(char *path, size_t size)

@@ -29,13 +29,14 @@ else()
   # A changed scenario file may add or rename scenarios: configure again.
   set_property(DIRECTORY APPEND PROPERTY CMAKE_CONFIGURE_DEPENDS ${ACCEPTANCE_SCENARIO_SOURCES})
   set(ACCEPTANCE_NAMES)
+  set(ACCEPTANCE_WITH_DRIVES)
   foreach(source IN LISTS ACCEPTANCE_SCENARIO_SOURCES)
     file(STRINGS ${source} declarations REGEX "^SCENARIO(_DRIVES)?\\(")
     foreach(declaration IN LISTS declarations)
       if(declaration MATCHES "^SCENARIO\\(([A-Za-z_][A-Za-z0-9_]*)\\)")
         set(name ${CMAKE_MATCH_1})
         set(drives "")
-      elseif(declaration MATCHES "^SCENARIO_DRIVES\\(([A-Za-z_][A-Za-z0-9_]*), *\"([^\"]*)\"\\)")
+      elseif(declaration MATCHES "^SCENARIO_DRIVES\\(([A-Za-z_][A-Za-z0-9_]*), *\"([^\"|]*)\"\\)")
         set(name ${CMAKE_MATCH_1})
         set(drives ${CMAKE_MATCH_2})
       else()
@@ -45,10 +46,27 @@ else()
         message(FATAL_ERROR "${source}: the scenario name ${name} is used twice")
       endif()
       list(APPEND ACCEPTANCE_NAMES ${name})
-      add_test(NAME acceptance.${name}
-        COMMAND ${ACCEPTANCE_HARNESS} run ${ACCEPTANCE_STATE} ${name} "${drives}")
-      set_tests_properties(acceptance.${name} PROPERTIES
-        FIXTURES_REQUIRED wine RESOURCE_LOCK wine LABELS acceptance TIMEOUT 120)
+      if(drives STREQUAL "")
+        add_test(NAME acceptance.${name}
+          COMMAND ${ACCEPTANCE_HARNESS} run ${ACCEPTANCE_STATE} ${name})
+        set_tests_properties(acceptance.${name} PROPERTIES
+          FIXTURES_REQUIRED wine RESOURCE_LOCK wine LABELS acceptance TIMEOUT 120)
+      else()
+        list(APPEND ACCEPTANCE_WITH_DRIVES "${drives}|${name}")
+      endif()
     endforeach()
+  endforeach()
+  # Scenarios with extra drives last, those with the same drives together:
+  # every change of drives restarts the Wine session.
+  list(SORT ACCEPTANCE_WITH_DRIVES)
+  foreach(entry IN LISTS ACCEPTANCE_WITH_DRIVES)
+    string(FIND "${entry}" "|" bar REVERSE)
+    string(SUBSTRING "${entry}" 0 ${bar} drives)
+    math(EXPR start "${bar} + 1")
+    string(SUBSTRING "${entry}" ${start} -1 name)
+    add_test(NAME acceptance.${name}
+      COMMAND ${ACCEPTANCE_HARNESS} run ${ACCEPTANCE_STATE} ${name} "${drives}")
+    set_tests_properties(acceptance.${name} PROPERTIES
+      FIXTURES_REQUIRED wine RESOURCE_LOCK wine LABELS acceptance TIMEOUT 120)
   endforeach()
 endif()

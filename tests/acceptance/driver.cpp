@@ -329,10 +329,9 @@ Program StartTessaronAndWait(bool untilReady)
     // box's loop during start-up (the maintenance reminders).
     if (WaitForInputIdle(tessaron.process, WaitLimit()) == WAIT_TIMEOUT)
         Fail("Tessaron did not become ready for input");
-    bool ready = WaitFor([&] { return TrayHasMainIcon(tessaron.window) || FindMessageBox() != nullptr; },
-                         2000);
-    if (!ready)
-        Step("note: Tessaron added no main tray icon; going on without it");
+    // Start-up ends by adding the tray icons; a reminder's box comes before.
+    if (!WaitFor([&] { return TrayHasMainIcon(tessaron.window) || FindDialogOf(tessaron) != nullptr; }))
+        Fail("Tessaron's start-up did not finish: no main tray icon was added and no box is open");
     return tessaron;
 }
 
@@ -912,6 +911,26 @@ bool ReadRegistryNumber(HKEY root, const char *key, const char *value, DWORD *nu
     return result == ERROR_SUCCESS && type == REG_DWORD;
 }
 
+void WriteRegistryText(HKEY root, const char *key, const char *value, const std::string &text)
+{
+    HKEY opened;
+    if (RegCreateKeyExA(root, key, 0, nullptr, 0, KEY_WRITE, nullptr, &opened, nullptr) != ERROR_SUCCESS)
+        Fail("cannot create the registry key %s", key);
+    LONG result = RegSetValueExA(opened, value, 0, REG_SZ, (const BYTE *)text.c_str(), (DWORD)text.size() + 1);
+    RegCloseKey(opened);
+    if (result != ERROR_SUCCESS)
+        Fail("cannot write the registry value %s\\%s", key, value ? value : "");
+}
+
+void DeleteRegistryKey(HKEY root, const char *key)
+{
+    LONG result = RegDeleteTreeA(root, key);
+    if (result == ERROR_SUCCESS || result == ERROR_FILE_NOT_FOUND)
+        result = RegDeleteKeyA(root, key);
+    if (result != ERROR_SUCCESS && result != ERROR_FILE_NOT_FOUND)
+        Fail("cannot delete the registry key %s (error %ld)", key, (long)result);
+}
+
 bool RegistryKeyExists(HKEY root, const char *key)
 {
     HKEY opened;
@@ -966,6 +985,60 @@ void ClearHelpCalls()
     EnterCriticalSection(&LogLock);
     HelpLog.clear();
     LeaveCriticalSection(&LogLock);
+}
+
+void UseRealWinHelp()
+{
+    if (!OurHelp)
+        return;
+    // Destroyed on its own thread, by DefWindowProc's handling of WM_CLOSE.
+    DWORD_PTR ignored = 0;
+    SendMessageTimeoutA(OurHelp, WM_CLOSE, 0, 0, SMTO_ABORTIFHUNG, 5000, &ignored);
+    if (IsWindow(OurHelp))
+        Fail("the driver's MS_WINHELP window did not close");
+    OurHelp = nullptr;
+}
+
+// ---------------------------------------------------------------- screenshots
+std::string ScreenshotFolder()
+{
+    char folder[1024];
+    DWORD length = GetEnvironmentVariableA("TESSARON_SHOTS", folder, sizeof folder);
+    if (length == 0 || length >= sizeof folder)
+        return "";
+    return folder;
+}
+
+void SaveScreenshot(const RECT &area, const char *name, int scale)
+{
+    std::string folder = ScreenshotFolder();
+    if (folder.empty())
+        return;
+    std::string target = folder + "/" + name;
+    std::string partial = target + ".part.png";
+    // ImageMagick's import, run natively on the same X display; the PNG
+    // carries no time stamps, and mv makes the file appear whole.
+    char command[4096];
+    snprintf(command, sizeof command,
+             "Z:\\bin\\sh -c \"/usr/bin/import -window root -crop %ldx%ld+%ld+%ld +repage -scale %d%% "
+             "-define png:exclude-chunks=date,time '%s' && mv '%s' '%s'\"",
+             area.right - area.left, area.bottom - area.top, area.left, area.top, scale * 100,
+             partial.c_str(), partial.c_str(), target.c_str());
+    std::string windowsTarget = "Z:" + target;
+    for (char &c : windowsTarget)
+        if (c == '/')
+            c = '\\';
+    DeleteFileA(windowsTarget.c_str());
+    STARTUPINFOA startup = {};
+    startup.cb = sizeof startup;
+    PROCESS_INFORMATION process = {};
+    if (!CreateProcessA(nullptr, command, nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &process))
+        Fail("cannot run import for %s", target.c_str());
+    CloseHandle(process.hThread);
+    CloseHandle(process.hProcess);
+    if (!WaitFor([&] { return FileExists(windowsTarget); }))
+        Fail("no screenshot %s", target.c_str());
+    Step("screenshot %s", target.c_str());
 }
 
 // ---------------------------------------------------------------- calendar

@@ -22,23 +22,34 @@
 //       SCENARIO_DRIVES(menu_lists_cdrom, "a:floppy d:cdrom:missing") { ... }
 //
 //   The names must be C identifiers and unique across all files.  Each
-//   SCENARIO line must start at the beginning of its line.
-//   Run one:   ctest --test-dir <build> -R acceptance.exit_ends_with_code_0
-//   By hand:   wine <build>/windows/driver.exe --list  (inside the prefix
-//              the harness made; see tests/acceptance/harness.sh)
+//   SCENARIO line must start at the beginning of its line.  Scenarios with
+//   extra drives run after the others, grouped by their drives (a change of
+//   drives restarts the Wine session, about 3 s).
+//
+// Running
+//   All:       ctest --test-dir <build> -L acceptance
+//   One:       ctest --test-dir <build> -R acceptance.exit_ends_with_code_0
+//              (CTest adds the set-up and clean-up fixtures by itself)
+//   By hand:   h=tests/acceptance/harness.sh; s=<build>/acceptance
+//              $h start $s <build>/windows; $h run $s <name> ["<drives>"]; $h stop $s
+//   The output of each run is also in <build>/acceptance/logs/<name>.log.
 //
 // What the harness guarantees before each scenario
-//   - a Wine prefix whose C:\windows holds no TESSARON.INI, TESSARON.QAL or
-//     other file that an earlier scenario left; everything a scenario creates
-//     on C: is removed afterwards, and so are the folders of its extra drives;
-//   - C:\Tessaron\Tessaron.exe (fresh copy of the build's program),
-//     C:\rec\recorder.exe (the recorder), and the environment variable
-//     TESSARON_BIN naming the Windows build folder (BuildFile() below);
+//   - a Wine prefix whose C: holds nothing that an earlier scenario created
+//     (TESSARON.INI, TESSARON.QAL, recorder logs, installed folders, Start-up
+//     shortcuts ...: every file or folder that the fresh prefix did not have
+//     is removed); the folders behind extra drives are emptied.  Files that
+//     the fresh prefix had are not restored if a scenario changed them, and
+//     the registry lives on with the session (see DeleteRegistryKey);
+//   - C:\Tessaron\Tessaron.exe (fresh copy of the build's program, without its
+//     help file), C:\rec\recorder.exe (the recorder), and the environment
+//     variable TESSARON_BIN naming the Windows build folder (BuildFile());
 //   - the driver's own "Shell_TrayWnd" and "MS_WINHELP" windows, which log
 //     every tray icon call (and forward it to Wine's tray) and every WinHelp
 //     request (answering them, so that no help window ever blocks);
 //   - afterwards, every process that the scenario started (Tessaron, tools,
-//     recorders, WinHelp) is ended.
+//     recorders, WinHelp) is ended; after a failed scenario the whole Wine
+//     session is restarted.
 //
 // Failing
 //   CHECK(...), CHECK_EQ(a, b), CHECK_TEXT(actual, expected) and Fail(...)
@@ -131,9 +142,10 @@ Program StartProgram(const std::string &commandLine, const std::string &folder);
 std::string TessaronPath();
 // Starts Tessaron and waits until its start-up has finished: its window
 // "Win32Generic"/"Tessaron" exists, it waits for input, and its main tray
-// icon has been added (or a "Tessaron" message box is up, e.g. a reminder).
+// icon has been added -- or a box of its own is open (a start-up reminder).
 Program StartTessaron();
-// Starts Tessaron and waits only for its window (found during WM_CREATE).
+// Starts Tessaron and waits only for its window (found during WM_CREATE),
+// for start-ups that block without a box (a reminder's tool still running).
 Program StartTessaronWindowOnly();
 // Waits until the program has ended and returns its exit code.
 DWORD WaitForExit(Program &program, DWORD limit = WaitLimit());
@@ -232,6 +244,10 @@ std::vector<std::string> WaitRecorderLines(const char *name, size_t count);
 bool ReadRegistryText(HKEY root, const char *key, const char *value, std::string *text);
 bool ReadRegistryNumber(HKEY root, const char *key, const char *value, DWORD *number);
 bool RegistryKeyExists(HKEY root, const char *key);
+// The registry is not reset between scenarios (the Wine session lives on):
+// a scenario that writes keys removes them first, so that it starts clean.
+void WriteRegistryText(HKEY root, const char *key, const char *value, const std::string &text);
+void DeleteRegistryKey(HKEY root, const char *key);  // with its subkeys; absent is fine
 
 // ---------------------------------------------------------------- shell logs
 // One Shell_NotifyIcon call as the tray received it.
@@ -256,6 +272,18 @@ struct HelpCall {
 std::vector<HelpCall> HelpCalls();
 std::vector<HelpCall> WaitHelpCalls(size_t count);
 void ClearHelpCalls();
+// Closes the driver's MS_WINHELP window for the rest of the scenario: the
+// programs' WinHelp requests then start Wine's own viewer (winhlp32.exe,
+// whose main window has the same class) and HelpCalls() records no more.
+void UseRealWinHelp();
+
+// ---------------------------------------------------------------- screenshots
+// The Unix folder named by TESSARON_SHOTS, or "": only runs that ask for
+// screenshots write them, so that ordinary runs leave the source tree alone.
+std::string ScreenshotFolder();
+// Saves this screen area (pixels of Wine's desktop) as <folder>/<name>,
+// enlarged scale times without smoothing; does nothing without a folder.
+void SaveScreenshot(const RECT &area, const char *name, int scale = 1);
 
 // ---------------------------------------------------------------- calendar
 // Today's day in the year by the programs' rule: February always 29 days.

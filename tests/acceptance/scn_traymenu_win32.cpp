@@ -27,6 +27,7 @@ void ExitTessaron(Program &tessaron)
 // Explorer at C: with the given view setting; returns the logged command line.
 std::string OpenDriveC(const char *explorerView)
 {
+    CHECK_EQ(GetDriveTypeA("C:\\"), (UINT)DRIVE_FIXED);
     std::string explorer = InstallRecorder("explorer.exe");
     WriteSettings(explorer, explorerView);
     Program tessaron = StartTessaron();
@@ -78,4 +79,25 @@ SCENARIO(traymenu_exit_ends_with_code_0)
     CHECK_TEXT(calls[0].file, "C:\\TESSARON\\TESSARON.HLP");
     CHECK_EQ(calls[1].command, (UINT)HELP_QUIT);
     CHECK_TEXT(calls[1].file, "");
+}
+
+// Drive items follow the drive list: A: is item 8000, which as a command
+// would be Help Topics, yet the item opens Explorer and asks for no help.
+SCENARIO_DRIVES(traymenu_floppy_and_cdrom_drives, "a:floppy d:cdrom:missing")
+{
+    CHECK_EQ(GetDriveTypeA("A:\\"), (UINT)DRIVE_REMOVABLE);
+    CHECK_EQ(GetDriveTypeA("D:\\"), (UINT)DRIVE_CDROM);
+    std::string explorer = InstallRecorder("explorer.exe");
+    WriteSettings(explorer, "YES");
+    Program tessaron = StartTessaron();
+    ChooseTrayMenuItem(tessaron, ItemFirstDrive + ('A' - 'A'));
+    WaitRecorderLines("explorer.exe", 1);
+    ChooseTrayMenuItem(tessaron, ItemFirstDrive + ('D' - 'A'));
+    WaitRecorderLines("explorer.exe", 2);
+    CHECK(HelpCalls().empty());
+    ExitTessaron(tessaron);
+    std::vector<std::string> lines = RecorderLines("explorer.exe");
+    CHECK_EQ(lines.size(), 2u);
+    CHECK_TEXT(lines[0], explorer + " /n,/e,A:\\");
+    CHECK_TEXT(lines[1], explorer + " /n,/e,D:\\");
 }

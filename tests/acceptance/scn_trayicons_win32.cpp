@@ -1,0 +1,382 @@
+// The tray icons as the shell sees them (added at start-up, removed at
+// Exit, added again when the taskbar restarts), the mouse actions over
+// them, the tools they start and the tools' failure messages; the About
+// box.  With TESSARON_SHOTS set, the tray and the About box are saved as
+// tray.png and about.png.
+#include "driver.h"
+
+#include "commands.h"
+#include "resource.h"
+
+#include <algorithm>
+
+namespace {
+
+const char ToolTail[] =
+    "could not be started.  It may already be open, or you may not have located it using "
+    "\"Set Tool Locations\" in the \"Options\" dialog box.";
+
+struct Tool {
+    int icon;
+    const char *showKey;
+    const char *locationKey;
+    const char *recorder;  // the stand-in's file name in C:\rec
+    std::string failure;
+};
+
+const std::vector<Tool> &Tools()
+{
+    static const std::vector<Tool> tools = {
+        {IconExplorer, "iShowExplorerIcon", "szExplorerLocation", "explorer.exe",
+         "The Windows Explorer (EXPLORER.EXE) could not be started.  You may need to locate it "
+         "using \"Set Tool Locations\" in the \"Options\" dialog box."},
+        {IconScanDisk, "iShowScanIcon", "szScanLocation", "scandskw.exe",
+         std::string("The scanning service (SCANDSKW.EXE) ") + ToolTail},
+        {IconDefragmenter, "iShowDefragmentIcon", "szDefragmentLocation", "defrag.exe",
+         std::string("The disk defragmenting service (DEFRAG.EXE) ") + ToolTail},
+        {IconBackup, "iShowBackupIcon", "szBackupLocation", "backup.exe",
+         std::string("The backup service (BACKUP.EXE) ") + ToolTail},
+        {IconDriveSpace, "iShowDriveSpaceIcon", "szDriveSpaceLocation", "drvspace.exe",
+         std::string("The DriveSpace manager (DRVSPACE.EXE) ") + ToolTail},
+        {IconCompressionAgent, "iShowCompressionAgentIcon", "szCompressionAgentLocation",
+         "cmpagent.exe", std::string("The compression service (CMPAGENT.EXE) ") + ToolTail},
+    };
+    return tools;
+}
+
+const Tool &ToolOf(int icon)
+{
+    for (const Tool &tool : Tools())
+        if (tool.icon == icon)
+            return tool;
+    Fail("icon %d is no tool's", icon);
+}
+
+// Each tool icon on, each location as location(tool) gives it.
+template <class Location> std::vector<std::string> AllIconsOn(Location location)
+{
+    std::vector<std::string> lines = {"[Tessaron]"};
+    for (const Tool &tool : Tools()) {
+        lines.push_back(std::string(tool.showKey) + " = YES");
+        lines.push_back(std::string(tool.locationKey) + " = " + location(tool));
+    }
+    return lines;
+}
+
+void WriteSettings(const std::vector<std::string> &lines)
+{
+    WriteFileBytes(WindowsFile("TESSARON.INI"), CrLfLines(lines));
+}
+
+void ExitTessaron(Program &tessaron)
+{
+    ChooseTrayMenuItem(tessaron, ItemExit);
+    CHECK_EQ(WaitForExit(tessaron), 0ul);
+}
+
+// ---------------------------------------------------------------- icon calls
+const char *Operation(DWORD operation)
+{
+    switch (operation) {
+    case NIM_ADD: return "add";
+    case NIM_MODIFY: return "modify";
+    case NIM_DELETE: return "delete";
+    default: return "?";
+    }
+}
+
+// "add 5, add 11, delete 5": the calls in the order the tray received them.
+std::string Describe(const std::vector<TrayCall> &calls)
+{
+    std::string text;
+    for (const TrayCall &call : calls)
+        text += (text.empty() ? "" : ", ") + std::string(Operation(call.operation)) + " " +
+                std::to_string(call.id);
+    return text;
+}
+
+std::string Sequence(DWORD operation, std::initializer_list<int> ids)
+{
+    std::vector<TrayCall> calls;
+    for (int id : ids) {
+        TrayCall call = {};
+        call.operation = operation;
+        call.id = (UINT)id;
+        calls.push_back(call);
+    }
+    return Describe(calls);
+}
+
+const char *Tooltip(UINT id)
+{
+    switch (id) {
+    case IconMain: return "Tessaron";
+    case IconExplorer: return "Windows Explorer";
+    case IconQuickAccess: return "Quick Access List";
+    case IconScanDisk: return "ScanDisk";
+    case IconDefragmenter: return "Defragment";
+    case IconDriveSpace: return "DriveSpace";
+    case IconCompressionAgent: return "Compression Agent";
+    case IconBackup: return "Backup";
+    default: return "?";
+    }
+}
+
+// Every call is for Tessaron's window; an add carries the message, icon
+// and tip flags, the notification message 1125 and the icon's tooltip; a
+// delete carries no flags.
+void CheckRecords(const std::vector<TrayCall> &calls, HWND window)
+{
+    for (const TrayCall &call : calls) {
+        CHECK(call.window == window);
+        if (call.operation == NIM_ADD) {
+            CHECK_EQ(call.flags, (UINT)(NIF_MESSAGE | NIF_ICON | NIF_TIP));
+            CHECK_EQ(call.callbackMessage, (UINT)TrayNotifyMessage);
+            CHECK_TEXT(call.tip, Tooltip(call.id));
+        } else {
+            CHECK_EQ(call.operation, (DWORD)NIM_DELETE);
+            CHECK_EQ(call.flags, 0u);
+        }
+    }
+}
+
+// Fails if the tray receives more than count calls within ms milliseconds.
+void CheckNoMoreTrayCalls(size_t count, DWORD ms)
+{
+    if (WaitFor([&] { return TrayCalls().size() > count; }, ms))
+        Fail("unexpected tray icon calls: %s", Describe(TrayCalls()).c_str());
+}
+
+// ---------------------------------------------------------------- screenshots
+// Wine's own taskbar, where the icons are shown.
+HWND WineTaskbar()
+{
+    HWND window = nullptr;
+    while ((window = FindWindowExA(nullptr, window, "Shell_TrayWnd", nullptr)) != nullptr) {
+        DWORD owner = 0;
+        GetWindowThreadProcessId(window, &owner);
+        if (owner != GetCurrentProcessId() && IsWindowVisible(window))
+            return window;
+    }
+    return nullptr;
+}
+
+// The right end of the taskbar, where the notification area lies, at
+// twice its size so that the 16x16 icons can be made out.
+void SaveTrayScreenshot()
+{
+    if (ScreenshotFolder().empty())
+        return;
+    HWND taskbar = WineTaskbar();
+    if (!taskbar)
+        Fail("Wine's taskbar is not shown: no tray to photograph");
+    RECT area;
+    GetWindowRect(taskbar, &area);
+    area.left = std::max(area.left, area.right - 200);
+    Sleep(500);  // the tray draws the icons after it has taken them
+    SaveScreenshot(area, "tray.png", 2);
+}
+
+}  // namespace
+
+// ---------------------------------------------------------------- icon calls
+SCENARIO(trayicons_default_icons_added_then_removed_at_exit)
+{
+    Program tessaron = StartTessaron();
+    std::vector<TrayCall> calls = WaitTrayCalls(5);
+    CheckNoMoreTrayCalls(5, 500);
+    calls = TrayCalls();
+    CHECK_TEXT(Describe(calls), Sequence(NIM_ADD, {5, 11, 15, 10, 7}));
+    CheckRecords(calls, tessaron.window);
+    SaveTrayScreenshot();
+
+    Step("Exit: the menu adds them again (nothing changes), then all are removed");
+    ClearTrayCalls();
+    ExitTessaron(tessaron);
+    calls = TrayCalls();
+    CHECK_TEXT(Describe(calls), Sequence(NIM_ADD, {5, 11, 15, 10, 7}) + ", " +
+                                    Sequence(NIM_DELETE, {5, 7, 15, 10, 11}));
+    CheckRecords(calls, tessaron.window);
+}
+
+SCENARIO(trayicons_all_icons_added_and_removed_in_their_orders)
+{
+    WriteSettings(AllIconsOn([](const Tool &) { return std::string("<undefined>"); }));
+    Program tessaron = StartTessaron();
+    WaitTrayCalls(8);
+    CheckNoMoreTrayCalls(8, 500);
+    std::vector<TrayCall> calls = TrayCalls();
+    CHECK_TEXT(Describe(calls), Sequence(NIM_ADD, {5, 11, 15, 10, 7, 6, 8, 9}));
+    CheckRecords(calls, tessaron.window);
+
+    Step("Exit: added again after the menu, then removed in the remove order");
+    ClearTrayCalls();
+    ExitTessaron(tessaron);
+    calls = TrayCalls();
+    CHECK_TEXT(Describe(calls), Sequence(NIM_ADD, {5, 11, 15, 10, 7, 6, 8, 9}) + ", " +
+                                    Sequence(NIM_DELETE, {5, 7, 15, 10, 9, 8, 6, 11}));
+    CheckRecords(calls, tessaron.window);
+}
+
+SCENARIO(trayicons_added_again_when_the_taskbar_restarts)
+{
+    Program tessaron = StartTessaron();
+    WaitTrayCalls(5);
+    CheckNoMoreTrayCalls(5, 300);
+    ClearTrayCalls();
+
+    Step("broadcast \"TaskbarCreated\", as a restarted shell does");
+    UINT taskbarCreated = RegisterWindowMessageA("TaskbarCreated");
+    CHECK(taskbarCreated != 0);
+    CHECK(PostMessageA(HWND_BROADCAST, taskbarCreated, 0, 0));
+    WaitTrayCalls(5);
+    CheckNoMoreTrayCalls(5, 500);
+    std::vector<TrayCall> calls = TrayCalls();
+    CHECK_TEXT(Describe(calls), Sequence(NIM_ADD, {5, 11, 15, 10, 7}));
+    CheckRecords(calls, tessaron.window);
+
+    Step("a second restart: the same again");
+    ClearTrayCalls();
+    CHECK(PostMessageA(tessaron.window, taskbarCreated, 0, 0));
+    WaitTrayCalls(5);
+    CHECK_TEXT(Describe(TrayCalls()), Sequence(NIM_ADD, {5, 11, 15, 10, 7}));
+    CHECK(!HasEnded(tessaron));
+    ExitTessaron(tessaron);
+}
+
+// ---------------------------------------------------------------- mouse actions
+SCENARIO(trayicons_right_release_on_main_icon_opens_tray_menu)
+{
+    Program tessaron = StartTessaron();
+    PostTrayMouse(tessaron, IconMain, WM_RBUTTONUP);
+    WaitPopupMenu();
+    // Exit ends the program only from the tray menu.
+    ChooseMenuPosition(TrayMenuPosition(ItemExit));
+    CHECK_EQ(WaitForExit(tessaron), 0ul);
+}
+
+SCENARIO(trayicons_backup_without_location_warns)
+{
+    // "<undefined>" is how the settings file says empty.
+    WriteSettings({"[Tessaron]", "iShowBackupIcon = YES", "szBackupLocation = <undefined>"});
+    Program tessaron = StartTessaron();
+    WaitTrayCalls(6);
+    CHECK_EQ(TrayCalls()[5].id, (UINT)IconBackup);
+
+    PostTrayMouse(tessaron, IconBackup, WM_LBUTTONDOWN);
+    HWND box = WaitMessageBox();
+    CHECK_TEXT(MessageBoxText(box), ToolOf(IconBackup).failure);
+    CHECK(MessageBoxButtons(box) == std::vector<int>{IDOK});
+    CHECK(MessageBoxHasIcon(box));
+    AnswerMessageBox(IDOK);
+    CHECK(!HasEnded(tessaron));
+    ExitTessaron(tessaron);
+}
+
+SCENARIO(trayicons_tool_starts_from_its_location)
+{
+    struct Case {
+        int icon;
+        const char *arguments;  // part of the location
+    };
+    const Case cases[] = {{IconBackup, ""}, {IconScanDisk, " /a"}};
+    std::vector<std::string> settings = {"[Tessaron]"};
+    for (const Case &c : cases) {
+        const Tool &tool = ToolOf(c.icon);
+        settings.push_back(std::string(tool.showKey) + " = YES");
+        settings.push_back(std::string(tool.locationKey) + " = " + InstallRecorder(tool.recorder) +
+                           c.arguments);
+    }
+    WriteSettings(settings);
+    Program tessaron = StartTessaron();
+    for (const Case &c : cases) {
+        const Tool &tool = ToolOf(c.icon);
+        Step("left press over icon %d: the location, whole, is the command line", c.icon);
+        PostTrayMouse(tessaron, c.icon, WM_LBUTTONDOWN);
+        std::vector<std::string> lines = WaitRecorderLines(tool.recorder, 1);
+        CHECK_TEXT(lines[0], "C:\\rec\\" + std::string(tool.recorder) + c.arguments);
+    }
+    CheckNoMessageBox(500);
+    for (const Case &c : cases)
+        CHECK_EQ(RecorderLines(ToolOf(c.icon).recorder).size(), 1u);
+    ExitTessaron(tessaron);
+}
+
+SCENARIO(trayicons_other_mouse_actions_start_nothing)
+{
+    for (const Tool &tool : Tools())
+        InstallRecorder(tool.recorder);
+    WriteSettings(AllIconsOn([](const Tool &tool) { return "C:\\rec\\" + std::string(tool.recorder); }));
+    Program tessaron = StartTessaron();
+    WaitTrayCalls(8);
+
+    Step("right release, left release and double click over each tool icon");
+    for (const Tool &tool : Tools())
+        for (int message : {WM_RBUTTONUP, WM_LBUTTONUP, WM_LBUTTONDBLCLK, WM_RBUTTONDOWN})
+            PostTrayMouse(tessaron, tool.icon, message);
+    Step("left press over the main icon and the quick access icon");
+    PostTrayMouse(tessaron, IconMain, WM_LBUTTONDOWN);
+    PostTrayMouse(tessaron, IconQuickAccess, WM_LBUTTONDOWN);
+    // The notifications are handled in order: once this press has started
+    // Explorer, every one before it has been handled.
+    PostTrayMouse(tessaron, IconExplorer, WM_LBUTTONDOWN);
+    CHECK_TEXT(WaitRecorderLines("explorer.exe", 1)[0], "C:\\rec\\explorer.exe");
+
+    CheckNoMessageBox(500);
+    CHECK(!PopupMenuShown());
+    for (const Tool &tool : Tools())
+        CHECK_EQ(RecorderLines(tool.recorder).size(), tool.icon == IconExplorer ? 1u : 0u);
+    ExitTessaron(tessaron);
+}
+
+SCENARIO(trayicons_each_tool_warns_for_missing_location)
+{
+    WriteSettings(AllIconsOn([](const Tool &tool) { return "C:\\rec\\missing\\" + std::string(tool.recorder); }));
+    Program tessaron = StartTessaron();
+    for (const Tool &tool : Tools()) {
+        Step("left press over icon %d", tool.icon);
+        PostTrayMouse(tessaron, tool.icon, WM_LBUTTONDOWN);
+        HWND box = WaitMessageBox();
+        CHECK_TEXT(MessageBoxText(box), tool.failure);
+        CHECK(MessageBoxButtons(box) == std::vector<int>{IDOK});
+        CHECK(MessageBoxHasIcon(box));
+        AnswerMessageBox(IDOK);
+    }
+    CHECK(!HasEnded(tessaron));
+    ExitTessaron(tessaron);
+}
+
+// ---------------------------------------------------------------- About box
+SCENARIO(trayicons_about_box_shows_icon_and_version)
+{
+    Program tessaron = StartTessaron();
+    std::string settingsBefore;
+    bool hadSettings = ReadFileBytes(WindowsFile("TESSARON.INI"), &settingsBefore);
+    ChooseTrayMenuItem(tessaron, ItemAbout);
+    HWND about = WaitDialog("Tessaron");
+    CHECK_TEXT(ControlText(about, IDC_ABOUT_TEXT), "Tessaron 1.4");
+    DWORD_PTR icon = 0;
+    CHECK(SendMessageTimeoutA(ControlWindow(about, IDC_ABOUT_ICON), STM_GETICON, 0, 0, SMTO_ABORTIFHUNG,
+                              5000, &icon));
+    CHECK(icon != 0);
+    CHECK_TEXT(ControlText(about, IDOK), "OK");
+
+    // Centred: the client size, halved, off the middle of the desktop.
+    RECT desktop, window, client;
+    GetWindowRect(GetDesktopWindow(), &desktop);
+    GetWindowRect(about, &window);
+    GetClientRect(about, &client);
+    CHECK_EQ(window.left, desktop.right / 2 - client.right / 2);
+    CHECK_EQ(window.top, desktop.bottom / 2 - client.bottom / 2);
+
+    UpdateWindow(about);
+    Sleep(ScreenshotFolder().empty() ? 0 : 300);  // painted before the capture
+    SaveScreenshot(window, "about.png");
+
+    ClickButton(about, IDOK);
+    WaitWindowGone(about);
+    std::string settingsAfter;
+    CHECK_EQ(ReadFileBytes(WindowsFile("TESSARON.INI"), &settingsAfter), hadSettings);
+    CHECK(settingsAfter == settingsBefore);  // About writes nothing
+    ExitTessaron(tessaron);
+}
