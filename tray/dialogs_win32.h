@@ -18,7 +18,9 @@
 //           CentreDialog(dialog);                      // on every such message
 //           return TRUE;
 //       case WM_COMMAND:
-//           switch (wParam) {                          // whole wParam: clicks only
+//           if (HIWORD(wParam) != BN_CLICKED)          // button clicks only
+//               return FALSE;
+//           switch (LOWORD(wParam)) {
 //           case IDOK: StoreOptions(dialog); EndDialog(dialog, 0); break;
 //           case IDCANCEL: EndDialog(dialog, 0); break;
 //           case IDC_HELPBUTTON: ShowDialogHelp(dialog, IDD_OPTIONS); break;

@@ -62,7 +62,9 @@ static INT_PTR CALLBACK DefragProc(HWND dialog, UINT message, WPARAM wParam, LPA
         CentreDialog(dialog);
         return TRUE;
     case WM_COMMAND:
-        switch (wParam) {
+        if (HIWORD(wParam) != BN_CLICKED)  // button clicks only
+            return FALSE;
+        switch (LOWORD(wParam)) {
         case IDOK: StoreDefrag(dialog); EndDialog(dialog, 0); break;
         case IDCANCEL: EndDialog(dialog, 0); break;
         case IDC_HELPBUTTON: ShowDialogHelp(dialog, IDD_DEFRAG); break;

@@ -53,7 +53,9 @@ static INT_PTR CALLBACK MaintenanceProc(HWND dialog, UINT message, WPARAM wParam
         CentreDialog(dialog);
         return TRUE;
     case WM_COMMAND:
-        switch (wParam) {
+        if (HIWORD(wParam) != BN_CLICKED)  // button clicks only
+            return FALSE;
+        switch (LOWORD(wParam)) {
         case IDOK: StoreMaintenance(dialog); EndDialog(dialog, 0); break;
         case IDCANCEL: EndDialog(dialog, 0); break;
         case IDC_HELPBUTTON: ShowDialogHelp(dialog, IDD_MAINTENANCE); break;

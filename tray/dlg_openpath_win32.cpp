@@ -55,7 +55,9 @@ static INT_PTR CALLBACK OpenPathProc(HWND dialog, UINT message, WPARAM wParam, L
         CentreDialog(dialog);
         return TRUE;
     case WM_COMMAND:
-        switch (wParam) {
+        if (HIWORD(wParam) != BN_CLICKED)  // button clicks only
+            return FALSE;
+        switch (LOWORD(wParam)) {
         case IDOK: AcceptOpenPath(dialog); break;
         case IDCANCEL: EndDialog(dialog, 0); break;
         case IDC_HELPBUTTON: ShowDialogHelp(dialog, IDD_OPENPATH); break;

@@ -69,7 +69,9 @@ static INT_PTR CALLBACK OptionsProc(HWND dialog, UINT message, WPARAM wParam, LP
         CentreDialog(dialog);
         return TRUE;
     case WM_COMMAND:
-        switch (wParam) {
+        if (HIWORD(wParam) != BN_CLICKED)  // button clicks only
+            return FALSE;
+        switch (LOWORD(wParam)) {
         case IDOK: StoreOptions(dialog); EndDialog(dialog, 0); break;
         case IDCANCEL: EndDialog(dialog, 0); break;
         case IDC_HELPBUTTON: ShowDialogHelp(dialog, IDD_OPTIONS); break;

@@ -54,7 +54,9 @@ static INT_PTR CALLBACK ScanDiskProc(HWND dialog, UINT message, WPARAM wParam, L
         CentreDialog(dialog);
         return TRUE;
     case WM_COMMAND:
-        switch (wParam) {
+        if (HIWORD(wParam) != BN_CLICKED)  // button clicks only
+            return FALSE;
+        switch (LOWORD(wParam)) {
         case IDOK: StoreScanDisk(dialog); EndDialog(dialog, 0); break;
         case IDCANCEL: EndDialog(dialog, 0); break;
         case IDC_HELPBUTTON: ShowDialogHelp(dialog, IDD_SCANDISK); break;

@@ -107,7 +107,9 @@ static INT_PTR CALLBACK ToolLocationsProc(HWND dialog, UINT message, WPARAM wPar
         CentreDialog(dialog);
         return TRUE;
     case WM_COMMAND:
-        switch (wParam) {
+        if (HIWORD(wParam) != BN_CLICKED)  // button clicks only
+            return FALSE;
+        switch (LOWORD(wParam)) {
         case IDOK: StoreToolLocations(dialog); EndDialog(dialog, 0); break;
         case IDCANCEL: CancelToolLocations(dialog); break;
         case IDC_HELPBUTTON: ShowDialogHelp(dialog, IDD_TOOLLOCATIONS); break;
