@@ -11,7 +11,7 @@ void CaptureDesktopRect(void)
 
 void CentreDialog(HWND dialog)
 {
-    RECT client;
+    RECT client = {};
     GetClientRect(dialog, &client);
     DeskRect desk = {DesktopRect.left, DesktopRect.top, DesktopRect.right, DesktopRect.bottom};
     int x = 0, y = 0;

@@ -3,7 +3,8 @@
 # or budget, in one table.  It reports; it never fails on a timing (the exit
 # code is non-zero only when something could not be built or run).
 #
-#   tools/bench.sh
+#   tools/bench.sh             builds, measures and prints the table
+#   tools/bench.sh --report    prints the table again from the last samples
 #
 # Environment: TESSARON_BUILD (the build tree, default <checkout>/build),
 # BENCH_RUNS (measurements per figure, default 7; medians, minimum and
@@ -29,96 +30,105 @@ jobs=${BENCH_JOBS:-2}
 state=$build/bench
 files=$state/files
 samples=$state/samples.txt
+windows=$build/windows
 
 say() { echo "bench: $*" >&2; }
 mkdir -p "$state"
 log=$state/build.log
 
-# ---------------------------------------------------------------- build
-"$root/tools/setup-machine.sh"
-say "building the Windows programs and the benchmark programs"
-cmake -S "$root" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Debug >/dev/null
-# Only what the benchmark needs: not the unit tests or the fuzz targets.
-cmake --build "$build" --target windows -j "$jobs" >"$log" 2>&1 ||
-  { cat "$log" >&2; exit 1; }
-windows=$build/windows
-cmake --build "$windows" --target bench_tessaron_unstripped -j "$jobs" >>"$log" 2>&1 ||
-  { cat "$log" >&2; exit 1; }
-cmake -S "$root/bench/native" -B "$build/bench-native" -G Ninja >/dev/null
-cmake --build "$build/bench-native" -j "$jobs" >>"$log" 2>&1 ||
-  { cat "$log" >&2; exit 1; }
-for f in Tessaron.exe TESSARON.HLP setup.exe Kelvey.exe bench/bench_probe.exe bench/bench_trayone.exe \
-         bench/bench_core.exe bench/bench_tessaron_unstripped.exe; do
-  [ -f "$windows/$f" ] || { say "$windows/$f was not built"; exit 1; }
-done
-corebench=$build/bench-native/corebench
-
-# ---------------------------------------------------------------- test files
-mkdir -p "$files"
-"$corebench" make-qal "$files/qal10000.txt" 10000
-"$corebench" make-qal "$files/qal3.txt" 3
-"$corebench" make-ini "$files/ini1mb.txt" 1048576
-: >"$samples"
-
-# ---------------------------------------------------------------- native
-say "native micro-benchmarks ($runs runs each)"
-"$corebench" qal "$files/qal10000.txt" "$runs" native >>"$samples"
-"$corebench" ini "$files/ini1mb.txt" "$runs" native >>"$samples"
-
-# ---------------------------------------------------------------- Wine
-# shellcheck source=wine-env.sh
-source "$root/tools/wine-env.sh"
-prefix=$state/prefix
-finish() {
-  session_stop "$prefix"
-  xvfb_stop "$state"
-}
-trap finish EXIT
-say "starting a private X server and Wine prefix"
-xvfb_start "$state"
-prefix_create "$prefix" "$build/wine-template"
-export WINEPREFIX=$prefix
-session_start "$prefix"
-
-# The installed layout: the program and its help file in C:\Tessaron.
-mkdir -p "$prefix/drive_c/Tessaron" "$prefix/drive_c/Bench"
-cp "$windows/Tessaron.exe" "$windows/TESSARON.HLP" "$prefix/drive_c/Tessaron/"
-cp "$windows/bench/bench_probe.exe" "$windows/bench/bench_trayone.exe" "$windows/bench/bench_core.exe" \
-  "$prefix/drive_c/Bench/"
-bench_bin='C:\Bench'
-
-say "readers under Wine ($runs runs each)"
-wine "$prefix/drive_c/Bench/bench_core.exe" qal "$(unix_to_windows "$files/qal10000.txt")" "$runs" wine |
-  tr -d '\r' >>"$samples"
-wine "$prefix/drive_c/Bench/bench_core.exe" ini "$(unix_to_windows "$files/ini1mb.txt")" "$runs" wine |
-  tr -d '\r' >>"$samples"
-
-say "start-up, menus and memory under Wine ($runs runs each; a few minutes)"
-timeout -k 5 1800 wine "$prefix/drive_c/Bench/bench_probe.exe" "$runs" 'C:\Tessaron\Tessaron.exe' \
-  "$bench_bin\\bench_trayone.exe" "$(unix_to_windows "$files/qal10000.txt")" \
-  "$(unix_to_windows "$files/qal3.txt")" "$(unix_to_windows "$files/ini1mb.txt")" ${BENCH_EXTRA:-} |
-  tr -d '\r' >>"$samples"
-grep -q '^info done' "$samples" || { say "the probe did not finish; see $samples"; exit 1; }
-finish
-trap - EXIT
-
-# ---------------------------------------------------------------- sizes
-size_of() { stat -c %s "$1"; }
-{
-  echo "size Tessaron.exe $(size_of "$windows/Tessaron.exe")"
-  echo "size setup.exe $(size_of "$windows/setup.exe")"
-  echo "size Kelvey.exe $(size_of "$windows/Kelvey.exe")"
-  echo "size TESSARON.HLP $(size_of "$windows/TESSARON.HLP")"
-  for doc in ReadMe.txt Tessaron.txt; do
-    if [ -f "$root/docs/$doc" ]; then echo "size $doc $(size_of "$root/docs/$doc")"; else echo "size $doc 0"; fi
+measure() {
+  # ---------------------------------------------------------------- build
+  "$root/tools/setup-machine.sh"
+  say "building the Windows programs and the benchmark programs"
+  cmake -S "$root" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Debug >/dev/null
+  # Only what the benchmark needs: not the unit tests or the fuzz targets.
+  cmake --build "$build" --target windows -j "$jobs" >"$log" 2>&1 ||
+    { cat "$log" >&2; exit 1; }
+  cmake --build "$windows" --target bench_trayone bench_probe bench_core bench_tessaron_unstripped \
+    -j "$jobs" >>"$log" 2>&1 ||
+    { cat "$log" >&2; exit 1; }
+  cmake -S "$root/bench/native" -B "$build/bench-native" -G Ninja >/dev/null
+  cmake --build "$build/bench-native" -j "$jobs" >>"$log" 2>&1 ||
+    { cat "$log" >&2; exit 1; }
+  for f in Tessaron.exe TESSARON.HLP setup.exe Kelvey.exe bench/bench_probe.exe bench/bench_trayone.exe \
+           bench/bench_core.exe bench/bench_tessaron_unstripped.exe; do
+    [ -f "$windows/$f" ] || { say "$windows/$f was not built"; exit 1; }
   done
-  echo "load $(cut -d' ' -f1-3 /proc/loadavg) $(nproc)"
-  echo "wine $(wine --version 2>/dev/null)"
-} >>"$samples"
+  corebench=$build/bench-native/corebench
+
+  # ---------------------------------------------------------------- test files
+  mkdir -p "$files"
+  "$corebench" make-qal "$files/qal10000.txt" 10000
+  "$corebench" make-qal "$files/qal3.txt" 3
+  "$corebench" make-ini "$files/ini1mb.txt" 1048576
+  : >"$samples"
+
+  # ---------------------------------------------------------------- native
+  say "native micro-benchmarks ($runs runs each)"
+  "$corebench" qal "$files/qal10000.txt" "$runs" native >>"$samples"
+  "$corebench" ini "$files/ini1mb.txt" "$runs" native >>"$samples"
+
+  # ---------------------------------------------------------------- Wine
+  # shellcheck source=wine-env.sh
+  source "$root/tools/wine-env.sh"
+  prefix=$state/prefix
+  finish() {
+    session_stop "$prefix"
+    xvfb_stop "$state"
+  }
+  trap finish EXIT
+  say "starting a private X server and Wine prefix"
+  xvfb_start "$state"
+  prefix_create "$prefix" "$build/wine-template"
+  export WINEPREFIX=$prefix
+  session_start "$prefix"
+
+  # The installed layout: the program and its help file in C:\Tessaron.
+  mkdir -p "$prefix/drive_c/Tessaron" "$prefix/drive_c/Bench"
+  cp "$windows/Tessaron.exe" "$windows/TESSARON.HLP" "$prefix/drive_c/Tessaron/"
+  cp "$windows/bench/bench_probe.exe" "$windows/bench/bench_trayone.exe" "$windows/bench/bench_core.exe" \
+    "$prefix/drive_c/Bench/"
+  bench_bin='C:\Bench'
+
+  say "readers under Wine ($runs runs each)"
+  wine "$prefix/drive_c/Bench/bench_core.exe" qal "$(unix_to_windows "$files/qal10000.txt")" "$runs" wine |
+    tr -d '\r' >>"$samples"
+  wine "$prefix/drive_c/Bench/bench_core.exe" ini "$(unix_to_windows "$files/ini1mb.txt")" "$runs" wine |
+    tr -d '\r' >>"$samples"
+
+  say "start-up, menus and memory under Wine ($runs runs each; a few minutes)"
+  timeout -k 5 1800 wine "$prefix/drive_c/Bench/bench_probe.exe" "$runs" 'C:\Tessaron\Tessaron.exe' \
+    "$bench_bin\\bench_trayone.exe" "$(unix_to_windows "$files/qal10000.txt")" \
+    "$(unix_to_windows "$files/qal3.txt")" "$(unix_to_windows "$files/ini1mb.txt")" ${BENCH_EXTRA:-} |
+    tr -d '\r' >>"$samples"
+  grep -q '^info done' "$samples" || { say "the probe did not finish; see $samples"; exit 1; }
+  finish
+  trap - EXIT
+
+  # ---------------------------------------------------------------- sizes
+  size_of() { stat -c %s "$1"; }
+  {
+    echo "size Tessaron.exe $(size_of "$windows/Tessaron.exe")"
+    echo "size setup.exe $(size_of "$windows/setup.exe")"
+    echo "size Kelvey.exe $(size_of "$windows/Kelvey.exe")"
+    echo "size TESSARON.HLP $(size_of "$windows/TESSARON.HLP")"
+    for doc in ReadMe.txt Tessaron.txt; do
+      if [ -f "$root/docs/$doc" ]; then echo "size $doc $(size_of "$root/docs/$doc")"; else echo "size $doc 0"; fi
+    done
+    echo "load $(cut -d' ' -f1-3 /proc/loadavg) $(nproc)"
+    echo "wine $(wine --version 2>/dev/null)"
+  } >>"$samples"
+}
+
+if [ "${1:-}" = --report ]; then
+  [ -s "$samples" ] || { say "no samples in $samples yet: run tools/bench.sh first"; exit 1; }
+else
+  measure
+fi
 
 # ---------------------------------------------------------------- the table
 results=$state/results.md
-awk -v runs="$runs" '
+awk '
 function sortv(a, n,   i, j, t) {
   for (i = 2; i <= n; i++) { t = a[i]; for (j = i - 1; j >= 1 && a[j] > t; j--) a[j + 1] = a[j]; a[j + 1] = t }
 }
@@ -138,6 +148,12 @@ function diff(name, a, b,   i) {
   for (i = 1; i <= count[a]; i++) val[name, i] = val[a, i] - val[b, i]
   count[name] = count[a]
 }
+# Paired ratios a[i] / b[i], run by run.
+function ratio(name, a, b,   i) {
+  if (count[a] == 0 || count[a] != count[b]) return
+  for (i = 1; i <= count[a]; i++) val[name, i] = val[b, i] > 0 ? val[a, i] / val[b, i] : 0
+  count[name] = count[a]
+}
 function kb(bytes) { return sprintf("%.1f KB (%d bytes)", bytes / 1024, bytes) }
 function budget(value, limit) {
   if (value == "") return "not measured"
@@ -155,6 +171,8 @@ END {
   diff("delta_ini", "start_last_icon.tessaron_ini1mb", "start_last_icon.tessaron")
   diff("delta_libs", "start_last_icon.baseline_libraries", "start_last_icon.baseline")
   diff("delta_own", "start_last_icon.tessaron", "start_last_icon.baseline_libraries")
+  diff("icon_span", "start_last_icon.tessaron", "start_first_icon.tessaron")
+  ratio("start_ratio", "start_last_icon.tessaron", "start_last_icon.baseline")
   diff("cpu_libs", "start_cpu.baseline_libraries", "start_cpu.baseline")
   diff("cpu_own", "start_cpu.tessaron", "start_cpu.baseline_libraries")
   diff("delta_mem", "mem_unix_private.tessaron", "mem_unix_private.baseline")
@@ -162,8 +180,8 @@ END {
   footprint = size["Tessaron.exe"] + size["TESSARON.HLP"] + size["ReadMe.txt"] + size["Tessaron.txt"]
   t = med("start_last_icon.tessaron"); b = med("start_last_icon.baseline")
 
-  printf "Tessaron benchmarks: %s, %d runs per figure, medians (min...max); " \
-         "load average %s on %d cores at the end.\n\n", winever, runs, load1, cores
+  printf "Tessaron benchmarks under %s: medians of n runs (min...max); " \
+         "load average %s on %d cores at the end.\n\n", winever, load1, cores
   print "| Measure | Tessaron | Baseline or budget | Result |"
   print "|---|---|---|---|"
   printf "| Tessaron.exe | %s | budget <= 150 KB | %s |\n", kb(size["Tessaron.exe"]), budget(size["Tessaron.exe"] / 1024, 150)
@@ -171,9 +189,11 @@ END {
   printf "| Installed footprint: Tessaron.exe, TESSARON.HLP (%.1f KB), ReadMe.txt, Tessaron.txt | %s | budget <= 225 KB (\"approximately 225 kilobytes\") | %s |\n", \
          size["TESSARON.HLP"] / 1024, kb(footprint), budget(footprint / 1024, 225)
   printf "| Kelvey.exe (goes to the Windows directory, not counted above) | %s | no budget | - |\n", kb(size["Kelvey.exe"])
-  printf "| Process start to last tray icon added (%s icons) | %s | one-icon baseline %s; budget <= 1.2 x baseline = %.0f ms | %s (%.2f x baseline) |\n", \
+  printf "| Process start to last tray icon added (%s icons) | %s | one-icon baseline %s; budget <= 1.2 x baseline = %.0f ms | %s (%.2f x baseline; run by run %s) |\n", \
          icons["tessaron"], stat("start_last_icon.tessaron", "ms", 0), stat("start_last_icon.baseline", "ms", 0), 1.2 * b, \
-         budget(t, 1.2 * b), (b > 0 ? t / b : 0)
+         budget(t, 1.2 * b), (b > 0 ? t / b : 0), stat("start_ratio", "x", 2)
+  printf "| - of which from the first icon to the last (the icons beyond the baseline\047s one) / inside Wine\047s tray | %s / %s | baseline inside the tray %s | - |\n", \
+         stat("icon_span", "ms", 0), stat("start_in_tray.tessaron", "ms", 0), stat("start_in_tray.baseline", "ms", 0)
   tc = med("start_cpu.tessaron"); bc = med("start_cpu.baseline")
   printf "| - processor time the process used by then (depends less on the machine\047s load) | %s | one-icon baseline %s; 1.2 x baseline = %.0f ms | %s (%.2f x baseline) |\n", \
          stat("start_cpu.tessaron", "ms", 0), stat("start_cpu.baseline", "ms", 0), 1.2 * bc, budget(tc, 1.2 * bc), (bc > 0 ? tc / bc : 0)

@@ -200,8 +200,7 @@ const char ExplorerFailureMessage[] =
 bool BuildExplorerCommand(const SettingsRecord &settings, const char *target,
                           char *out, size_t size)
 {
-    const char *program =
-        settings.szExplorerLocation[0] != '\0' ? settings.szExplorerLocation : "EXPLORER.EXE";
+    const char *program = ToolProgram(settings, ToolKind::Explorer);
     if (!FormatText(out, size, "%s /n,%s%s", program, settings.iExplorerView != 0 ? "/e," : "",
                     target)) {
         if (size > 0)
@@ -316,12 +315,17 @@ bool ToolForIcon(int iconId, ToolKind *kind)
     return false;
 }
 
-bool BuildToolCommand(const SettingsRecord &settings, ToolKind kind, char *out, size_t size)
+const char *ToolProgram(const SettingsRecord &settings, ToolKind kind)
 {
     const ToolInfo &tool = ToolInfoFor(kind);
     const char *location = settings.*tool.location;
+    return location[0] != '\0' ? location : tool.fallbackName;
+}
+
+bool BuildToolCommand(const SettingsRecord &settings, ToolKind kind, char *out, size_t size)
+{
     // The location is the whole command line, arguments included.
-    if (!CopyText(out, size, location[0] != '\0' ? location : tool.fallbackName)) {
+    if (!CopyText(out, size, ToolProgram(settings, kind))) {
         if (size > 0)
             out[0] = '\0';
         return false;

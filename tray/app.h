@@ -139,6 +139,11 @@ const ToolInfo &ToolInfoFor(ToolKind kind);
 // unknown icons.
 bool ToolForIcon(int iconId, ToolKind *kind);
 
+// The program that starts a tool: its location, or its fall-back name when
+// the location is empty.  The tray icons, the Explorer windows and the
+// maintenance reminders all start their tools by this one rule.
+const char *ToolProgram(const SettingsRecord &settings, ToolKind kind);
+
 // The whole command line of a tool: its location, or its fall-back name
 // when the location is empty.  A location fills at most LocationSize, so a
 // buffer of that size always holds it; false (out empty) otherwise.

@@ -24,7 +24,7 @@ const int StartShowCommand = SW_SHOWNORMAL;
 
 static const char WindowClassName[] = "Win32Generic";
 static const char WindowTitle[] = "Tessaron";
-static const char BoxTitle[] = "Tessaron";
+const char BoxTitle[] = "Tessaron";
 
 enum { FreeSpaceTimer = 1, FreeSpaceInterval = 30000, MenuOpenDelay = 200 };
 
@@ -186,7 +186,7 @@ static LRESULT CALLBACK MainWindowProc(HWND window, UINT message, WPARAM wParam,
         CaptureDesktopRect();
         // MainWindow is still null here, so the reminders' boxes have no owner.
         if (Settings.iEnableMaintenance == 1)
-            RunMaintenanceReminders(MainWindow);
+            RunMaintenanceReminders();
         return 0;
     case TrayNotifyMessage:
         HandleTrayMouse((int)wParam, (int)lParam);

@@ -16,6 +16,7 @@ extern HMENU TrayMenu;
 extern int QuickAccessPending;
 extern char OpenPathText[PathTextSize];
 extern const int StartShowCommand;  // SW_SHOWNORMAL, never changed
+extern const char BoxTitle[];       // the caption of every message box
 
 // app_win32.cpp
 void ShowHelpTopic(HWND owner, int *result, int topic);
@@ -59,7 +60,7 @@ void AppendQuickAccessPath(const char *path);
 void ClearQuickAccessList(void);  // deletes TESSARON.QAL, then rebuilds
 
 // maintenance_win32.cpp
-void RunMaintenanceReminders(HWND owner);
+void RunMaintenanceReminders(void);  // inside WM_CREATE
 void CheckFreeSpace(void);
 
 // One file per dialog: dlg_<name>_win32.cpp

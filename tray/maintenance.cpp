@@ -2,6 +2,7 @@
 
 #include <string.h>
 
+#include "dialogs.h"
 #include "textops.h"
 
 // " " + the longest drive list + " /U" + " /detailed" + the terminator.
@@ -11,15 +12,14 @@ static_assert(ToolArgumentsSize >= 1 + (DriveListSize - 1) + 3 + 10 + 1, "argume
 struct TaskEntry {
     int SettingsRecord::*interval;
     int SettingsRecord::*last;
-    char (SettingsRecord::*location)[LocationSize];
-    const char *program;  // when the location is empty
+    ToolKind tool;  // its location, or its bare program name
     const char *question;
     const char *failure;
 };
 
 static const TaskEntry Tasks[MaintenanceTaskCount] = {
     {&SettingsRecord::iScanInterval, &SettingsRecord::iLastScan,
-     &SettingsRecord::szScanLocation, "SCANDSKW.EXE",
+     ToolKind::ScanDisk,
      "It has been at least %d days since your last automatic disk scan.  "
      "Do you want to perform a disk scan now?  "
      "If you select 'No', you will be asked again the next time you start your computer.  "
@@ -28,7 +28,7 @@ static const TaskEntry Tasks[MaintenanceTaskCount] = {
      "It may already be open, or you may not have located it using "
      "\"Set Tool Locations\" in the \"Options\" dialog box."},
     {&SettingsRecord::iDefragmentInterval, &SettingsRecord::iLastDefragment,
-     &SettingsRecord::szDefragmentLocation, "DEFRAG.EXE",
+     ToolKind::Defragmenter,
      "It has been at least %d days since your last automatic disk defragmentation.  "
      "Do you want to perform disk defragmentation now?  "
      "If you select 'No', you will be asked again the next time you start your computer.  "
@@ -37,7 +37,7 @@ static const TaskEntry Tasks[MaintenanceTaskCount] = {
      "It may already be open, or you may not have located it using "
      "\"Set Tool Locations\" in the \"Options\" dialog box."},
     {&SettingsRecord::iBackupInterval, &SettingsRecord::iLastBackup,
-     &SettingsRecord::szBackupLocation, "BACKUP.EXE",
+     ToolKind::Backup,
      "It has been at least %d days since your last automatic backup operation.  "
      "Do you want to perform a backup now?  "
      "If you select 'No', you will be asked again the next time you start your computer.  "
@@ -46,7 +46,7 @@ static const TaskEntry Tasks[MaintenanceTaskCount] = {
      "It may already be open, or you may not have located it using "
      "\"Set Tool Locations\" in the \"Options\" dialog box."},
     {&SettingsRecord::iCompressionInterval, &SettingsRecord::iLastCompression,
-     &SettingsRecord::szCompressionAgentLocation, "CMPAGENT.EXE",
+     ToolKind::CompressionAgent,
      "It has been at least %d days since your last automatic re-compression.  "
      "Do you want to perform re-compression now?  "
      "If you select 'No', you will be asked again the next time you start your computer.  "
@@ -67,14 +67,13 @@ bool IsTaskDue(int today, int last, int interval)
     return elapsed > interval;
 }
 
-// " " and the drive list with ", " and then "," turned into blanks.
-// Neither replacement lengthens the text, so the copy never grows.
+// " " and the drive list with ", " and then "," turned into blanks, as
+// the drive-list dialogs show it.
 static bool AppendDriveList(char *dest, size_t size, const char *drives)
 {
     char list[DriveListSize];
     bool whole = CopyText(list, sizeof list, drives);
-    BoundedReplaceText(list, sizeof list, ", ", " ", -1);
-    BoundedReplaceText(list, sizeof list, ",", " ", -1);
+    SpaceDriveList(list, sizeof list);
     return AppendText(dest, size, " ") && AppendText(dest, size, list) && whole;
 }
 
@@ -110,9 +109,7 @@ bool DefragArguments(const SettingsRecord &s, char *dest, size_t size)
 
 bool TaskCommandLine(const SettingsRecord &s, MaintenanceTask task, char *dest, size_t size)
 {
-    const TaskEntry &t = Tasks[task];
-    const char *location = s.*t.location;
-    bool whole = CopyText(dest, size, location[0] != '\0' ? location : t.program);
+    bool whole = CopyText(dest, size, ToolProgram(s, Tasks[task].tool));
     char arguments[ToolArgumentsSize] = "";
     if (task == TaskScan)
         whole = ScanDiskArguments(s, arguments, sizeof arguments) && whole;
@@ -192,7 +189,8 @@ void RunFreeSpaceCheck(const FreeSpaceOps &ops, char *warned, size_t warnedSize)
         if ((mask & (1u << i)) == 0)
             continue;
         char letter = (char)('A' + i);
-        char root[4] = {letter, ':', '\\', '\0'};
+        char root[DriveRootSize];
+        DriveRoot(letter, root);
         // A drive already warned about is not asked again: a slow drive
         // would only hold up the tick for nothing.
         if (strchr(warned, letter) != nullptr)

@@ -5,13 +5,11 @@
 #include "app.h"
 #include "maintenance.h"
 
-static const char BoxTitle[] = "Tessaron";
-
 static ReminderAnswer AskReminder(const char *question)
 {
     // The main window's handle is still null while it is being created,
     // so the question has no owner.
-    switch (MessageBoxA(NULL, question, BoxTitle, MB_YESNOCANCEL | MB_ICONQUESTION)) {
+    switch (MessageBoxA(MainWindow, question, BoxTitle, MB_YESNOCANCEL | MB_ICONQUESTION)) {
     case IDYES:
         return AnswerYes;
     case IDNO:
@@ -45,7 +43,7 @@ static void ShowStartFailure(const char *message)
     MessageBoxA(NULL, message, BoxTitle, MB_OK | MB_ICONWARNING);
 }
 
-void RunMaintenanceReminders(HWND)
+void RunMaintenanceReminders(void)
 {
     static const ReminderOps Ops = {TodayDayNumber, AskReminder, StartToolAndWait,
                                     ShowStartFailure, SaveSettings};
@@ -83,8 +81,10 @@ static bool DriveFreeBytes(const char *root, uint64_t *bytes)
     bool answered = false;
     if (freeSpaceEx != NULL) {
         ULARGE_INTEGER available = {}, total = {}, totalFree = {};
+        // The space open to this user, as the cluster count below gives it
+        // where disk quotas apply.
         if (freeSpaceEx(root, &available, &total, &totalFree)) {
-            *bytes = totalFree.QuadPart;
+            *bytes = available.QuadPart;
             answered = true;
         }
     } else {

@@ -3,7 +3,6 @@
 #include "settings.h"
 
 static const char SaveFailedText[] = "There was an error while attempting to save your options.";
-static const char SaveFailedCaption[] = "Tessaron";
 
 enum { WindowsDirSize = 512, SettingsPathSize = 4096 };
 
@@ -48,7 +47,7 @@ void SaveSettings(void)
 {
     char path[SettingsPathSize];
     if (!GetSettingsPath(path, sizeof path) || !SaveSettingsFile(path, ReplaceFileWin32))
-        MessageBoxA(NULL, SaveFailedText, SaveFailedCaption, MB_ICONWARNING);
+        MessageBoxA(NULL, SaveFailedText, BoxTitle, MB_ICONWARNING);
 }
 
 void FillDefaultToolLocations(void)

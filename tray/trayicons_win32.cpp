@@ -8,7 +8,6 @@
 #include "commands.h"
 #include "settings.h"
 
-static const char BoxTitle[] = "Tessaron";
 static const char TaskbarCreatedName[] = "TaskbarCreated";
 
 // In the order they are loaded.

@@ -827,6 +827,22 @@ void MakeFolder(const std::string &path)
         Fail("cannot create the folder %s", path.c_str());
 }
 
+std::vector<std::string> FolderEntries(const std::string &folder)
+{
+    std::vector<std::string> names;
+    WIN32_FIND_DATAA found = {};
+    HANDLE search = FindFirstFileA((folder + "\\*").c_str(), &found);
+    if (search == INVALID_HANDLE_VALUE)
+        return names;
+    do {
+        if (strcmp(found.cFileName, ".") != 0 && strcmp(found.cFileName, "..") != 0)
+            names.push_back(found.cFileName);
+    } while (FindNextFileA(search, &found));
+    FindClose(search);
+    std::sort(names.begin(), names.end());
+    return names;
+}
+
 std::string CrLfLines(const std::vector<std::string> &lines)
 {
     std::string text;
@@ -1016,12 +1032,14 @@ void SaveScreenshot(const RECT &area, const char *name, int scale)
         return;
     std::string target = folder + "/" + name;
     std::string partial = target + ".part.png";
-    // ImageMagick's import, run natively on the same X display; the PNG
-    // carries no time stamps, and mv makes the file appear whole.
+    // ImageMagick, run natively on the same X display: import takes the
+    // area, convert enlarges it and writes a PNG without time stamps; mv
+    // makes the file appear whole.
     char command[4096];
     snprintf(command, sizeof command,
-             "Z:\\bin\\sh -c \"/usr/bin/import -window root -crop %ldx%ld+%ld+%ld +repage -scale %d%% "
-             "-define png:exclude-chunks=date,time '%s' && mv '%s' '%s'\"",
+             "Z:\\bin\\sh -c \"/usr/bin/import -window root -crop %ldx%ld+%ld+%ld +repage png:- | "
+             "/usr/bin/convert png:- -scale %d%% -define png:exclude-chunks=date,time '%s' && "
+             "mv '%s' '%s'\"",
              area.right - area.left, area.bottom - area.top, area.left, area.top, scale * 100,
              partial.c_str(), partial.c_str(), target.c_str());
     std::string windowsTarget = "Z:" + target;
@@ -1029,6 +1047,7 @@ void SaveScreenshot(const RECT &area, const char *name, int scale)
         if (c == '/')
             c = '\\';
     DeleteFileA(windowsTarget.c_str());
+    Sleep(300);  // let the windows finish painting before the capture
     STARTUPINFOA startup = {};
     startup.cb = sizeof startup;
     PROCESS_INFORMATION process = {};

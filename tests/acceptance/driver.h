@@ -228,6 +228,8 @@ std::string ReadFileOrFail(const std::string &path);
 void WriteFileBytes(const std::string &path, const std::string &bytes);
 void RemoveFile(const std::string &path);
 void MakeFolder(const std::string &path);
+// The names in a folder ("." and ".." left out), sorted.
+std::vector<std::string> FolderEntries(const std::string &folder);
 // Joins lines with CR LF after each, as the programs write text files.
 std::string CrLfLines(const std::vector<std::string> &lines);
 

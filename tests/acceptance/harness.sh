@@ -56,6 +56,8 @@ configure_drives() {
   [ "$wanted" = "$current" ] && return 0
   echo "harness: drives: ${wanted:-C: and Z: only}"
   session_stop "$prefix"
+  # Half done is unknown: the next run configures again.
+  rm -f "$state/drives.current"
   for link in "$prefix"/dosdevices/*; do
     case $(basename "$link") in
       c:|z:|com*|lpt*) ;;
@@ -70,6 +72,7 @@ configure_drives() {
       IFS=: read -r letter type missing <<<"$word"
       case $letter in [a-y]) ;; *) echo "harness: bad drive letter in '$word'" >&2; return 1 ;; esac
       case $type in hd|floppy|cdrom|network|ramdisk) ;; *) echo "harness: bad drive type in '$word'" >&2; return 1 ;; esac
+      case $missing in ''|missing) ;; *) echo "harness: bad drive option in '$word'" >&2; return 1 ;; esac
       printf '"%s:"="%s"\n' "$letter" "$type"
     done
   } >>"$prefix/system.reg"

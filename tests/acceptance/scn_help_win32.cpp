@@ -33,6 +33,12 @@ void CheckQuitRequests(const Program &tessaron, size_t from)
     CheckRequest(calls[from + 1], tessaron.window, HELP_QUIT, 0, "");
 }
 
+void ExitTessaron(Program &tessaron)
+{
+    ChooseTrayMenuItem(tessaron, ItemExit);
+    CHECK_EQ(WaitForExit(tessaron), 0ul);
+}
+
 // ---------------------------------------------------------------- dialogs
 // The program's visible dialog that has this control (the nested dialogs
 // share the caption "Tessaron" with their owners).
@@ -48,14 +54,31 @@ HWND FindDialogHaving(const Program &tessaron, int controlId)
     return nullptr;
 }
 
-// How each dialog is reached: a command to the main window, or a button of
-// the dialog opened just before; a control that only this dialog has.
+// Every dialog with a Help button, in the order a walk opens them: by a
+// command to the main window, or by a button of the dialog opened just
+// before; a control that only this dialog has; after its Help, how many of
+// the open dialogs to cancel, innermost first.
 struct DialogHelp {
     const char *name;
-    int command;       // 0: opened by button of the previous dialog
+    int command;  // 0: opened by a button of the dialog before
     int button;
     int ownControl;
     int context;
+    const char *topic;  // the title of its topic in the help file
+    int closeAfter;
+};
+
+const DialogHelp Dialogs[] = {
+    {"Options", CmdOptions, 0, IDC_OPTIONS_TOOLLOCATIONS, IDD_OPTIONS, "The Options dialog box", 0},
+    {"Tool Locations", 0, IDC_OPTIONS_TOOLLOCATIONS, IDC_TOOLS_EXPLORER, IDD_TOOLLOCATIONS,
+     "The Tool Locations dialog box", 2},
+    {"Maintenance", CmdMaintenance, 0, IDC_MAINT_SCANSETTINGS, IDD_MAINTENANCE,
+     "The Maintenance dialog box", 0},
+    {"ScanDisk settings", 0, IDC_MAINT_SCANSETTINGS, IDC_SCAN_STARTSTOP, IDD_SCANDISK,
+     "The ScanDisk settings dialog box", 1},
+    {"Defragmenter settings", 0, IDC_MAINT_DEFRAGSETTINGS, IDC_DEFRAG_FULL, IDD_DEFRAG,
+     "The Defragmenter settings dialog box", 2},
+    {"Open Path", CmdOpenPath, 0, IDC_OPENPATH_PATH, IDD_OPENPATH, "The Open Path dialog box", 1},
 };
 
 HWND OpenDialog(const Program &tessaron, const DialogHelp &dialog, HWND previous)
@@ -71,38 +94,25 @@ HWND OpenDialog(const Program &tessaron, const DialogHelp &dialog, HWND previous
     return window;
 }
 
-void CloseDialog(HWND dialog)
+// Opens every dialog of the table, presses its Help button, lets check see
+// what that did, and cancels the dialogs as the table says.
+template <class Check> void WalkHelpButtons(const Program &tessaron, Check check)
 {
-    ClickButton(dialog, IDCANCEL);
-    WaitWindowGone(dialog);
-}
-
-// Opens the dialogs in order (each nested in the one before when it has no
-// command), presses each one's Help button and checks the request, then
-// cancels them all, innermost first.
-void CheckHelpButtons(const std::vector<DialogHelp> &chain)
-{
-    Program tessaron = StartTessaron();
     std::vector<HWND> open;
-    for (const DialogHelp &dialog : chain) {
+    for (const DialogHelp &dialog : Dialogs) {
         HWND window = OpenDialog(tessaron, dialog, open.empty() ? nullptr : open.back());
         open.push_back(window);
         Step("Help in the %s dialog", dialog.name);
-        ClearHelpCalls();
         ClickButton(window, IDC_HELPBUTTON);
-        std::vector<HelpCall> calls = WaitHelpCalls(1);
-        CheckRequest(calls[0], window, HELP_CONTEXT, (ULONG_PTR)dialog.context, HelpFile);
-        CHECK(IsWindowVisible(window));
+        check(window, dialog);
+        CHECK(IsWindowVisible(window));  // Help leaves the dialog open
+        for (int i = 0; i < dialog.closeAfter; i++) {
+            ClickButton(open.back(), IDCANCEL);
+            WaitWindowGone(open.back());
+            open.pop_back();
+        }
     }
-    CHECK_EQ(HelpCalls().size(), 1u);
-    while (!open.empty()) {
-        CloseDialog(open.back());
-        open.pop_back();
-    }
-    ClearHelpCalls();
-    ChooseTrayMenuItem(tessaron, ItemExit);
-    CHECK_EQ(WaitForExit(tessaron), 0ul);
-    CheckQuitRequests(tessaron, 0);
+    CHECK(open.empty());
 }
 
 // ---------------------------------------------------------------- the real viewer
@@ -125,51 +135,61 @@ Viewer FindViewer(const Program &tessaron)
             GetDlgItem(window, ViewerTextId)) {
             viewer.window = window;
             viewer.processId = owner;
-            return viewer;
+            break;
         }
     }
     return viewer;
 }
 
-std::string ViewerText(const Viewer &viewer)
+std::string FirstLine(const std::string &text)
 {
-    return ControlText(viewer.window, ViewerTextId);
+    return text.substr(0, text.find_first_of("\r\n"));
 }
 
-// Waits until the viewer shows a topic whose text begins with title.
-Viewer WaitViewerTopic(const Program &tessaron, const std::string &title)
+// A topic's first line is its title; halibut numbers the chapters
+// ("Chapter 5: The Options dialog box").
+bool ShowsTopic(const std::string &text, const std::string &title)
+{
+    std::string line = FirstLine(text);
+    std::string numbered = ": " + title;
+    return line == title ||
+           (line.size() > numbered.size() &&
+            line.compare(line.size() - numbered.size(), numbered.size(), numbered) == 0);
+}
+
+// Waits until the viewer shows the topic with this title; returns it.
+Viewer WaitViewerTopic(const Program &tessaron, const std::string &title, std::string *text)
 {
     Viewer viewer;
-    std::string text;
     bool shown = WaitFor([&] {
         viewer = FindViewer(tessaron);
         if (!viewer.window)
             return false;
-        text = ViewerText(viewer);
-        return text.compare(0, title.size(), title) == 0;
+        *text = ControlText(viewer.window, ViewerTextId);
+        return ShowsTopic(*text, title);
     });
     if (!viewer.window)
         Fail("the WinHelp viewer did not open");
     if (!shown)
-        Fail("the viewer shows \"%s...\", expected the topic \"%s\"", Visible(text.substr(0, 80)).c_str(),
+        Fail("the viewer shows \"%s...\", expected the topic \"%s\"", Visible(text->substr(0, 80)).c_str(),
              title.c_str());
-    Step("the viewer shows \"%s\"", title.c_str());
+    Step("the viewer shows \"%s\"", FirstLine(*text).c_str());
     return viewer;
 }
 
-std::vector<DWORD> ProcessesNamed(const char *exe)
+size_t ProcessesNamed(const char *exe)
 {
-    std::vector<DWORD> ids;
+    size_t count = 0;
     HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
     if (snapshot == INVALID_HANDLE_VALUE)
-        return ids;
+        Fail("cannot list the processes");
     PROCESSENTRY32 entry = {};
     entry.dwSize = sizeof entry;
     for (BOOL more = Process32First(snapshot, &entry); more; more = Process32Next(snapshot, &entry))
         if (lstrcmpiA(entry.szExeFile, exe) == 0)
-            ids.push_back(entry.th32ProcessID);
+            count++;
     CloseHandle(snapshot);
-    return ids;
+    return count;
 }
 
 }  // namespace
@@ -187,8 +207,7 @@ SCENARIO(help_topics_asks_for_the_contents_and_exit_quits)
     calls = WaitHelpCalls(2);
     CheckRequest(calls[1], tessaron.window, HELP_CONTEXT, HelpContents, HelpFile);
 
-    ChooseTrayMenuItem(tessaron, ItemExit);
-    CHECK_EQ(WaitForExit(tessaron), 0ul);
+    ExitTessaron(tessaron);
     CheckQuitRequests(tessaron, 2);
 }
 
@@ -200,29 +219,17 @@ SCENARIO(help_close_message_quits_winhelp)
     CheckQuitRequests(tessaron, 0);
 }
 
-SCENARIO(help_buttons_of_options_and_tool_locations)
+SCENARIO(help_buttons_ask_for_their_dialogs_numbers)
 {
-    CheckHelpButtons({
-        {"Options", CmdOptions, 0, IDC_OPTIONS_TOOLLOCATIONS, IDD_OPTIONS},
-        {"Tool Locations", 0, IDC_OPTIONS_TOOLLOCATIONS, IDC_TOOLS_EXPLORER, IDD_TOOLLOCATIONS},
+    Program tessaron = StartTessaron();
+    WalkHelpButtons(tessaron, [&](HWND dialog, const DialogHelp &help) {
+        std::vector<HelpCall> calls = WaitHelpCalls(1);
+        CHECK_EQ(calls.size(), 1u);
+        CheckRequest(calls[0], dialog, HELP_CONTEXT, (ULONG_PTR)help.context, HelpFile);
+        ClearHelpCalls();
     });
-}
-
-SCENARIO(help_buttons_of_maintenance_and_its_settings)
-{
-    CheckHelpButtons({
-        {"Maintenance", CmdMaintenance, 0, IDC_MAINT_SCANSETTINGS, IDD_MAINTENANCE},
-        {"ScanDisk settings", 0, IDC_MAINT_SCANSETTINGS, IDC_SCAN_STARTSTOP, IDD_SCANDISK},
-    });
-    CheckHelpButtons({
-        {"Maintenance", CmdMaintenance, 0, IDC_MAINT_SCANSETTINGS, IDD_MAINTENANCE},
-        {"Defragmenter settings", 0, IDC_MAINT_DEFRAGSETTINGS, IDC_DEFRAG_FULL, IDD_DEFRAG},
-    });
-}
-
-SCENARIO(help_button_of_open_path)
-{
-    CheckHelpButtons({{"Open Path", CmdOpenPath, 0, IDC_OPENPATH_PATH, IDD_OPENPATH}});
+    ExitTessaron(tessaron);
+    CheckQuitRequests(tessaron, 0);
 }
 
 // ---------------------------------------------------------------- the real viewer
@@ -236,27 +243,22 @@ SCENARIO(help_real_viewer_shows_the_topics_and_closes_on_exit)
 
     Step("Help Topics: the contents");
     ChooseTrayMenuItem(tessaron, ItemHelpTopics);
-    Viewer viewer = WaitViewerTopic(tessaron, "Tessaron Help");
-    CHECK(ViewerText(viewer).find("Tessaron gives you quick access") != std::string::npos);
+    std::string text;
+    Viewer viewer = WaitViewerTopic(tessaron, "Tessaron Help", &text);
+    CHECK(text.find("Tessaron gives you quick access") != std::string::npos);
 
-    Step("a dialog's Help button: its own topic in the same viewer");
-    PostCommand(tessaron, CmdOptions);
-    HWND options = nullptr;
-    if (!WaitFor([&] { return (options = FindDialogHaving(tessaron, IDC_OPTIONS_TOOLLOCATIONS)) != nullptr; }))
-        Fail("the Options dialog did not open");
-    ClickButton(options, IDC_HELPBUTTON);
-    Viewer same = WaitViewerTopic(tessaron, "The Options dialog box");
-    CHECK_EQ(same.processId, viewer.processId);
-    CloseDialog(options);
+    Step("each dialog's Help button: its own topic, in the same viewer");
+    WalkHelpButtons(tessaron, [&](HWND, const DialogHelp &help) {
+        CHECK_EQ(WaitViewerTopic(tessaron, help.topic, &text).processId, viewer.processId);
+    });
 
     Step("Exit closes the viewer: its process ends");
     HANDLE process = OpenProcess(SYNCHRONIZE, FALSE, viewer.processId);
     CHECK(process != nullptr);
-    ChooseTrayMenuItem(tessaron, ItemExit);
-    CHECK_EQ(WaitForExit(tessaron), 0ul);
+    ExitTessaron(tessaron);
     DWORD ended = WaitForSingleObject(process, WaitLimit());
     CloseHandle(process);
     if (ended != WAIT_OBJECT_0)
         Fail("the WinHelp viewer is still running after Exit");
-    CHECK(ProcessesNamed("winhlp32.exe").empty());
+    CHECK_EQ(ProcessesNamed("winhlp32.exe"), 0u);
 }

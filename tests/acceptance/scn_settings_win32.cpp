@@ -5,6 +5,8 @@
 
 #include <stdio.h>
 
+#include <algorithm>
+
 namespace {
 
 // TESSARON.INI after a first start without the file, Windows directory C:\windows.
@@ -64,6 +66,7 @@ SCENARIO(settings_first_start_file)
 {
     std::string path = WindowsFile("TESSARON.INI");
     CHECK(!FileExists(path));
+    std::vector<std::string> before = FolderEntries(WindowsDirectory());
     int dayBefore = TodayDayNumber();
     Program tessaron = StartTessaron();
     PostCommand(tessaron, CmdMaintenance);
@@ -81,6 +84,12 @@ SCENARIO(settings_first_start_file)
     // The command has finished once the program handles the next one.
     ChooseTrayMenuItem(tessaron, ItemExit);
     CHECK_EQ(WaitForExit(tessaron), 0ul);
+    // The file is written whole or not at all: no temporary file stays.
+    std::vector<std::string> added;
+    for (const std::string &name : FolderEntries(WindowsDirectory()))
+        if (std::find(before.begin(), before.end(), name) == before.end())
+            added.push_back(name);
+    CHECK(added == std::vector<std::string>{"TESSARON.INI"});
     std::string written = ReadFileOrFail(path);
     int dayAfter = TodayDayNumber();
     if (dayAfter != dayBefore && written == FirstStartSettings(dayAfter))
