@@ -10,9 +10,6 @@
 #include "textops.h"
 #include "uninstall.h"
 
-static const char ShellFoldersKey[] =
-    "Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Shell Folders";
-
 static RemoveResult AbsentOrFailed(void)
 {
     DWORD error = GetLastError();
@@ -36,12 +33,10 @@ static RemoveResult RemoveEmptyFolder(const char *path)
 {
     char folder[UninstallTextSize];
     CopyText(folder, sizeof folder, path);
+    // The plan holds no root, so a trailing backslash can go.
     size_t length = strlen(folder);
-    if (length > 1 && folder[length - 1] == '\\')
-        folder[--length] = '\0';
-    // A drive root, or the current drive's root, is never removed.
-    if (length == 0 || (length == 2 && folder[1] == ':'))
-        return RemoveAbsent;
+    if (length > 0 && folder[length - 1] == '\\')
+        folder[length - 1] = '\0';
     DWORD attributes = GetFileAttributesA(folder);
     if (attributes == INVALID_FILE_ATTRIBUTES)
         return AbsentOrFailed();
@@ -81,21 +76,6 @@ static RemoveResult RemoveRegistryKey(RegistryRoot which, const char *subkey)
     return DeleteKeyTree(root, subkey) == ERROR_SUCCESS ? RemoveDone : RemoveFailed;
 }
 
-static bool QueryFolder(HKEY root, const char *value, char *dir, size_t size)
-{
-    HKEY key = NULL;
-    if (RegOpenKeyExA(root, ShellFoldersKey, 0, KEY_QUERY_VALUE, &key) != ERROR_SUCCESS)
-        return false;
-    DWORD bytes = (DWORD)(size - 2);
-    dir[0] = '\0';
-    LONG result = RegQueryValueExA(key, value, NULL, NULL, (BYTE *)dir, &bytes);
-    RegCloseKey(key);
-    if (result != ERROR_SUCCESS)
-        return false;
-    dir[bytes < size ? bytes : size - 1] = '\0';
-    return dir[0] != '\0';
-}
-
 // A program group is a folder of shortcuts in a Programs folder.
 static RemoveResult RemoveGroupIn(const char *programs, const char *name)
 {
@@ -126,7 +106,7 @@ static RemoveResult RemoveGroup(const char *name)
 {
     char programs[UninstallTextSize];
     RemoveResult result = RemoveAbsent;
-    if (!QueryFolder(HKEY_CURRENT_USER, "Programs", programs, sizeof programs)) {
+    if (!QueryShellFolder(HKEY_CURRENT_USER, "Programs", programs, sizeof programs)) {
         char windows[UninstallTextSize] = "";
         GetWindowsDirectoryA(windows, sizeof windows);
         FormatText(programs, sizeof programs, "%s\\Start Menu\\Programs", windows);
@@ -134,7 +114,7 @@ static RemoveResult RemoveGroup(const char *name)
     result = RemoveGroupIn(programs, name);
     if (result == RemoveFailed)
         return result;
-    if (QueryFolder(HKEY_LOCAL_MACHINE, "Common Programs", programs, sizeof programs)) {
+    if (QueryShellFolder(HKEY_LOCAL_MACHINE, "Common Programs", programs, sizeof programs)) {
         RemoveResult common = RemoveGroupIn(programs, name);
         if (common != RemoveAbsent)
             result = common;

@@ -47,6 +47,30 @@ static bool IsAnchoredPath(const char *path)
     return path[0] == '\\';
 }
 
+// A root is never a folder of the product's own: "\", "X:\" or
+// "\\server\share\" (trailing backslash optional).  Setup writes "\" for an
+// empty folder field and "X:\" for a typed drive.
+static bool IsRootFolder(const char *path)
+{
+    size_t n = strlen(path);
+    if (n > 0 && path[n - 1] == '\\')
+        n--;
+    if (n == 0 || (n == 2 && path[1] == ':'))
+        return true;
+    if (path[0] != '\\')
+        return false;
+    if (n == 1)
+        return true;  // "\\" alone
+    if (path[1] != '\\')
+        return false;
+    // \\server or \\server\share: at most one more backslash.
+    int separators = 0;
+    for (size_t i = 2; i < n; i++)
+        if (path[i] == '\\')
+            separators++;
+    return separators <= 1;
+}
+
 static bool HasWildcard(const char *path)
 {
     return strpbrk(path, "*?") != nullptr;
@@ -134,8 +158,11 @@ static void TakeEntry(const char *line, UninstallPlan *plan)
     bool usable = false;
     switch (kind->kind) {
     case KindFile:
-    case KindEmptyFolder:
         usable = IsAnchoredPath(entry.text) && !HasWildcard(entry.text);
+        break;
+    case KindEmptyFolder:
+        usable = IsAnchoredPath(entry.text) && !HasWildcard(entry.text) &&
+                 !IsRootFolder(entry.text);
         break;
     case KindRegistryKey:
         usable = IsDeepEnoughKey(entry.text);

@@ -25,8 +25,9 @@ struct UninstallPlan {
 // Reads the script: line 1 the product, then one "[KIND] argument" a line.
 // CR is dropped, Ctrl-Z ends the text.  Lines that are too long, of an
 // unknown kind, or whose argument could reach beyond what the product
-// installed (a relative path, a whole registry hive, a group name with a
-// path in it) are left out.  False when there is no product line.
+// installed (a relative path, a drive or share root as a folder, a whole
+// registry hive, a group name with a path in it) are left out.  False when
+// there is no product line.
 bool ReadUninstallScript(const char *data, size_t length, UninstallPlan *plan);
 
 // The script path on the uninstaller's command line: everything after its

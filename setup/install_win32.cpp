@@ -66,9 +66,14 @@ static void CreateShortcut(const char *target, const char *file, const char *des
     CreateStartupShortcut(SetupWindow, target, file, description);
 }
 
+void ShowSetupWarning(HWND owner, const char *text)
+{
+    MessageBoxA(owner, text, SetupCaption, MB_OK | MB_ICONWARNING);
+}
+
 static void Warn(const char *text)
 {
-    MessageBoxA(SetupWindow, text, SetupCaption, MB_OK | MB_ICONWARNING);
+    ShowSetupWarning(SetupWindow, text);
 }
 
 const InstallOps SetupInstallOps = {

@@ -3,8 +3,6 @@
 #include "setup_win32.h"
 #include "wizard.h"
 
-static const char FolderWarningCaption[] = "Setup";
-
 // The field is read whole; a folder too long for the paths built from it
 // is refused here, and the page stays open.
 static void FolderNext(HWND page)
@@ -13,7 +11,7 @@ static void FolderNext(HWND page)
     int length = GetWindowTextLengthA(field);
     GetDlgItemTextA(page, IDC_INSTALL_PATH, InstallFolder, sizeof InstallFolder);
     if (length >= (int)sizeof InstallFolder || !InstallFolderFits(InstallFolder)) {
-        MessageBoxA(page, FolderTooLongText, FolderWarningCaption, MB_OK | MB_ICONWARNING);
+        ShowSetupWarning(page, FolderTooLongText);
         SetFocus(field);
         return;
     }

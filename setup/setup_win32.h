@@ -13,3 +13,5 @@ INT_PTR CALLBACK FinishedPageProc(HWND page, UINT message, WPARAM wParam, LPARAM
 
 // The installation sequence's operations on this system.
 extern const InstallOps SetupInstallOps;
+// A warning box with caption "Setup", OK and the warning icon.
+void ShowSetupWarning(HWND owner, const char *text);

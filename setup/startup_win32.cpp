@@ -3,22 +3,27 @@
 static const char ShellFoldersKey[] =
     "Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Shell Folders";
 
-bool QueryStartupFolder(char *dir, size_t size)
+bool QueryShellFolder(HKEY root, const char *value, char *dir, size_t size)
 {
     if (size < 3)
         return false;
     HKEY key = NULL;
-    if (RegOpenKeyExA(HKEY_CURRENT_USER, ShellFoldersKey, 0, KEY_QUERY_VALUE, &key) != ERROR_SUCCESS)
+    if (RegOpenKeyExA(root, ShellFoldersKey, 0, KEY_QUERY_VALUE, &key) != ERROR_SUCCESS)
         return false;
     dir[0] = '\0';
     // Two bytes short of the buffer, so that a value stored without its
     // terminator can still be ended.
     DWORD bytes = (DWORD)(size - 2);
     DWORD type = 0;
-    LONG result = RegQueryValueExA(key, "Startup", NULL, &type, (BYTE *)dir, &bytes);
+    LONG result = RegQueryValueExA(key, value, NULL, &type, (BYTE *)dir, &bytes);
     RegCloseKey(key);
     if (result != ERROR_SUCCESS)
         return false;
     dir[bytes < size ? bytes : size - 1] = '\0';
-    return true;
+    return dir[0] != '\0';
+}
+
+bool QueryStartupFolder(char *dir, size_t size)
+{
+    return QueryShellFolder(HKEY_CURRENT_USER, "Startup", dir, size);
 }

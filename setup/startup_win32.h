@@ -5,7 +5,10 @@
 
 #include <stddef.h>
 
-// The "Startup" value of the user's Shell Folders; false when missing.
+// A value of the Shell Folders key under root ("Startup", "Programs" ...);
+// false when it is missing or empty.
+bool QueryShellFolder(HKEY root, const char *value, char *dir, size_t size);
+// The "Startup" value of the user's Shell Folders.
 bool QueryStartupFolder(char *dir, size_t size);
 
 // A shell link to target with description, saved at file.  Needs COM.

@@ -56,8 +56,7 @@ void AddToolTips(HWND toolTips, HWND dialog, const DialogTip *tips, size_t count
 
 void ShowDialogHelp(HWND dialog, int topic)
 {
-    int result = 0;
-    ShowHelpTopic(dialog, &result, topic);
+    ShowHelpTopic(dialog, NULL, topic);
 }
 
 void ShowFlag(HWND dialog, int controlId, int flag, bool inverted)

@@ -9,6 +9,8 @@
 
 static HWND ToolLocationsToolTips;
 
+static const char TipBrowse[] = "Browse.";
+
 static const DialogTip ToolLocationsTips[] = {
     {IDC_TOOLS_SCANDISK, "Enter Location:  SCANDSKW.EXE"},
     {IDC_TOOLS_EXPLORER, "Enter Location:  EXPLORER.EXE"},
@@ -16,12 +18,12 @@ static const DialogTip ToolLocationsTips[] = {
     {IDC_TOOLS_COMPRESSION, "Enter Location:  CMPAGENT.EXE"},
     {IDC_TOOLS_DRIVESPACE, "Enter Location:  DRVSPACE.EXE"},
     {IDC_TOOLS_BACKUP, "Enter Location:  BACKUP.EXE"},
-    {IDC_TOOLS_BROWSE_EXPLORER, "Browse."},
-    {IDC_TOOLS_BROWSE_SCANDISK, "Browse."},
-    {IDC_TOOLS_BROWSE_BACKUP, "Browse."},
-    {IDC_TOOLS_BROWSE_DEFRAG, "Browse."},
-    {IDC_TOOLS_BROWSE_DRIVESPACE, "Browse."},
-    {IDC_TOOLS_BROWSE_COMPRESSION, "Browse."},
+    {IDC_TOOLS_BROWSE_EXPLORER, TipBrowse},
+    {IDC_TOOLS_BROWSE_SCANDISK, TipBrowse},
+    {IDC_TOOLS_BROWSE_BACKUP, TipBrowse},
+    {IDC_TOOLS_BROWSE_DEFRAG, TipBrowse},
+    {IDC_TOOLS_BROWSE_DRIVESPACE, TipBrowse},
+    {IDC_TOOLS_BROWSE_COMPRESSION, TipBrowse},
     {IDCANCEL, TipCancel},
     {IDOK, TipOk},
     {IDC_HELPBUTTON, TipHelp},
@@ -118,7 +120,7 @@ static INT_PTR CALLBACK ToolLocationsProc(HWND dialog, UINT message, WPARAM wPar
         case IDC_TOOLS_BROWSE_DEFRAG:
         case IDC_TOOLS_BROWSE_SCANDISK:
         case IDC_TOOLS_BROWSE_EXPLORER:
-        case IDC_TOOLS_BROWSE_COMPRESSION: BrowseFor(dialog, (int)wParam); break;
+        case IDC_TOOLS_BROWSE_COMPRESSION: BrowseFor(dialog, LOWORD(wParam)); break;
         }
         return FALSE;
     }

@@ -61,6 +61,23 @@ TEST(KelveyScript, ReadsWhatSetupWrites)
                          }));
 }
 
+TEST(KelveyScript, NoRootFolderFromWhatSetupWrites)
+{
+    // An empty folder field installs into "\", a drive typed alone into
+    // "D:\": the files go, the root stays and is not reported.
+    for (const char *folder : {"\\", "D:\\"}) {
+        static char script[UninstallScriptSize];
+        BuildUninstallScript(script, sizeof script, "C:\\WINDOWS", folder);
+        ASSERT_TRUE(Read(script)) << folder;
+        int files = 0;
+        for (int i = 0; i < plan.count; i++) {
+            EXPECT_NE(plan.entries[i].kind, KindEmptyFolder) << folder;
+            files += plan.entries[i].kind == KindFile;
+        }
+        EXPECT_EQ(files, 12) << folder;
+    }
+}
+
 TEST(KelveyScript, WhichLinesAreTaken)
 {
     const std::string longPath = "C:\\" + std::string(600, 'x');
@@ -84,6 +101,18 @@ TEST(KelveyScript, WhichLinesAreTaken)
         {"[FILE] " + longPath, nullptr},      // would have to be cut
         {"[EMPTY FOLDER] D:\\Apps\\", "folder D:\\Apps\\"},
         {"[EMPTY FOLDER] Apps", nullptr},
+        // A root is nobody's folder to remove: setup writes "\" for an
+        // empty folder field and "X:\" for a drive typed alone.
+        {"[EMPTY FOLDER] \\", nullptr},
+        {"[EMPTY FOLDER] C:\\", nullptr},
+        {"[EMPTY FOLDER] \\\\", nullptr},
+        {"[EMPTY FOLDER] \\\\srv\\share\\", nullptr},
+        {"[EMPTY FOLDER] \\\\srv\\share", nullptr},
+        {"[EMPTY FOLDER] \\\\srv", nullptr},
+        {"[EMPTY FOLDER] \\\\srv\\share\\Tessaron\\", "folder \\\\srv\\share\\Tessaron\\"},
+        {"[EMPTY FOLDER] \\Tessaron\\", "folder \\Tessaron\\"},
+        {"[EMPTY FOLDER] C:\\T", "folder C:\\T"},
+        {"[FILE] \\srv\\share", "file \\srv\\share"},  // only folders are refused
         {"[REGISTRY KEY] HKEY_CURRENT_USER\\Software\\X", "key HKCU Software\\X"},
         {"[REGISTRY KEY] hkey_local_machine\\SOFTWARE\\X\\Y", "key HKLM SOFTWARE\\X\\Y"},
         {"[REGISTRY KEY] HKEY_LOCAL_MACHINE\\SOFTWARE", nullptr},
