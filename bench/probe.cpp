@@ -397,9 +397,15 @@ void SampleProcess(const Running &running, const std::string &exe, const char *n
     // smaps_rollup begins with an address line; a newline in front lets
     // every field be found the same way.
     std::string rollup = "\n" + ReadWholeFile(folder + "\\smaps_rollup");
+    // The pages this process has written (heap, stacks, the libraries'
+    // data) are what PrivateUsage counts on Windows.  Clean private pages
+    // are left out: a library's unchanged pages count as private only while
+    // no other process maps the same file, so they vary with the machine.
     long clean = ProcField(rollup, "Private_Clean");
     long dirty = ProcField(rollup, "Private_Dirty");
     long rss = ProcField(rollup, "Rss");
+    if (dirty >= 0)
+        Sample("mem_unix_private_dirty", name, (double)dirty);
     if (clean >= 0 && dirty >= 0)
         Sample("mem_unix_private", name, (double)(clean + dirty));
     if (rss >= 0)

@@ -22,10 +22,16 @@ void CollapseBackslashes(char *path)
     ReplaceText(path, "\\\\", "\\", -1);
 }
 
-void CollapseInstallFolder(char *path)
+// Two backslashes, then a server name.
+static bool IsNetworkFolder(const char *folder)
+{
+    return folder[0] == '\\' && folder[1] == '\\' && folder[2] != '\0' && folder[2] != '\\';
+}
+
+void CollapseFolderPath(char *path, const char *folder)
 {
     // \\server\share must keep both of its leading backslashes.
-    if (path[0] == '\\' && path[1] == '\\')
+    if (IsNetworkFolder(folder) && path[0] == '\\' && path[1] == '\\')
         CollapseBackslashes(path + 1);
     else
         CollapseBackslashes(path);
@@ -34,7 +40,7 @@ void CollapseInstallFolder(char *path)
 bool MakeInstallFolder(const char *typed, char *out, size_t size)
 {
     bool fits = CopyText(out, size, typed) && AppendText(out, size, "\\");
-    CollapseInstallFolder(out);
+    CollapseFolderPath(out, typed);
     return fits && strlen(out) <= InstallFolderLimit;
 }
 
@@ -135,7 +141,7 @@ bool InstallFiles(const InstallOps &ops, const char *sourceDir, const char *fold
         if (file.toWindows)
             CollapseBackslashes(dest);
         else
-            CollapseInstallFolder(dest);
+            CollapseFolderPath(dest, folder);
 
         if (!ops.copyFile(source, dest)) {
             ops.warn(file.failure);
@@ -194,7 +200,7 @@ void BuildUninstallScript(char *out, size_t size, const char *windowsDir, const 
             // is the same as collapsing the line, except that a network
             // folder keeps its leading pair.
             size_t at = (size_t)(strchr(entry.format, '%') - entry.format);
-            CollapseInstallFolder(line + at);
+            CollapseFolderPath(line + at, folder);
         }
         AppendText(out, size, line);
         AppendText(out, size, "\r\n");
@@ -259,7 +265,7 @@ void StartupShortcutPath(char *out, size_t size, const char *startupFolder)
 void ShortcutTarget(char *out, size_t size, const char *folder)
 {
     FormatText(out, size, "%s\\Tessaron.exe", folder);
-    CollapseInstallFolder(out);
+    CollapseFolderPath(out, folder);
 }
 
 bool RunInstallSequence(const InstallOps &ops, const char *typedFolder)

@@ -41,8 +41,11 @@ struct InstallOps {
 
 // Two backslashes become one, left to right, resuming after each one.
 void CollapseBackslashes(char *path);
-// The same, but a network path keeps its two leading backslashes.
-void CollapseInstallFolder(char *path);
+// CollapseBackslashes on a path that begins with folder, except that a
+// network folder (two backslashes, then a server name) keeps its two
+// leading backslashes.  The folder decides, not the path: "\\" + "\name"
+// (the root of the current drive and a name) is no network path.
+void CollapseFolderPath(char *path, const char *folder);
 
 // The typed folder with one backslash appended and collapsed; false when
 // it is longer than InstallFolderLimit (out then holds nothing useful).

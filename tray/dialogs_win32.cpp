@@ -15,22 +15,9 @@ void RunDialog(HWND owner, int templateId, DLGPROC procedure)
     DialogBoxParamA(AppInstance, MAKEINTRESOURCEA(templateId), owner, procedure, 0);
 }
 
-// The tooltip class lives in the common-control library, which registers
-// it only once asked to.
-static void RegisterToolTipClass(void)
-{
-    static bool registered = false;
-    if (registered)
-        return;
-    INITCOMMONCONTROLSEX controls = {};
-    controls.dwSize = sizeof controls;
-    controls.dwICC = ICC_BAR_CLASSES;  // tooltips, among others
-    registered = InitCommonControlsEx(&controls) != FALSE;
-}
-
+// The tooltip class is registered at start-up, with the common controls.
 HWND StartToolTips(HWND dialog)
 {
-    RegisterToolTipClass();
     SetFocus(dialog);
     return CreateWindowExA(0, TOOLTIPS_CLASSA, NULL, WS_POPUP | TTS_ALWAYSTIP,
                            CW_USEDEFAULT, CW_USEDEFAULT, 10, 10, dialog, NULL,

@@ -15,10 +15,12 @@ static bool QuickAccessFile(char *path, size_t size)
            QuickAccessFilePath(windowsDir, path, size);
 }
 
+// From the last item: removing item 0 moves every later item each time,
+// which makes emptying a long list take quadratic time.
 static void EmptyQuickAccessMenu(void)
 {
-    while (RemoveMenu(QuickAccessMenu, 0, MF_BYPOSITION)) {
-    }
+    for (int count = GetMenuItemCount(QuickAccessMenu); count > 0; count--)
+        RemoveMenu(QuickAccessMenu, (UINT)(count - 1), MF_BYPOSITION);
 }
 
 // An entry with a NUL byte inside cannot be opened whole: it keeps its

@@ -13,20 +13,17 @@ bool GetWindowsDir(char *buffer, size_t size)
 }
 
 // MoveFileEx replaces an existing file, which rename() on Windows will not.
-// It fails while another program (a scanner, an editor) holds the old file
-// open, so try again briefly, and in the end copy the finished temporary
-// file over the old one, which only needs the old file to be writable.
+// It fails while another program (a scanner, a backup) holds the old file
+// open for a moment, so try again for up to half a second; the old file is
+// never overwritten in place, so a failure leaves it whole.
 static bool ReplaceFileWin32(const char *from, const char *to)
 {
-    for (int attempt = 0; attempt < 5; attempt++) {
+    for (int attempt = 0; attempt < 10; attempt++) {
         if (MoveFileExA(from, to, MOVEFILE_REPLACE_EXISTING))
             return true;
-        Sleep(40);
+        Sleep(50);
     }
-    if (!CopyFileA(from, to, FALSE))
-        return false;
-    DeleteFileA(from);
-    return true;
+    return false;
 }
 
 static bool GetSettingsPath(char *path, size_t size)

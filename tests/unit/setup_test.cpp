@@ -132,30 +132,40 @@ TEST(SetupWizard, EveryTransitionOfThePageFlow)
 
 TEST(SetupPaths, CollapseBackslashes)
 {
+    // plain: CollapseBackslashes; onFolder: CollapseFolderPath on a path
+    // built on that folder, which spares the leading pair of a network
+    // folder only.
+    const char *const network = "\\\\server\\share\\T\\";
     struct {
-        const char *in, *plain, *folder;
+        const char *in, *folder, *plain, *onFolder;
     } cases[] = {
-        {"C:\\Tessaron\\\\Tessaron.hlp", "C:\\Tessaron\\Tessaron.hlp", "C:\\Tessaron\\Tessaron.hlp"},
-        {"C:\\\\", "C:\\", "C:\\"},
-        {"a\\\\\\b", "a\\\\b", "a\\\\b"},
-        {"a\\\\\\\\b", "a\\\\b", "a\\\\b"},
-        {"D:\\Apps\\\\", "D:\\Apps\\", "D:\\Apps\\"},
-        {"\\\\server\\share\\T\\", "\\server\\share\\T\\", "\\\\server\\share\\T\\"},
-        {"\\\\\\server\\share\\", "\\\\server\\share\\", "\\\\server\\share\\"},
-        {"\\\\server\\share\\T\\\\x", "\\server\\share\\T\\x", "\\\\server\\share\\T\\x"},
-        {"\\", "\\", "\\"},
-        {"\\\\", "\\", "\\\\"},
-        {"", "", ""},
-        {"no backslash", "no backslash", "no backslash"},
+        {"C:\\Tessaron\\\\Tessaron.hlp", "C:\\Tessaron\\", "C:\\Tessaron\\Tessaron.hlp",
+         "C:\\Tessaron\\Tessaron.hlp"},
+        {"C:\\\\", "C:\\", "C:\\", "C:\\"},
+        {"a\\\\\\b", "a", "a\\\\b", "a\\\\b"},
+        {"a\\\\\\\\b", "a", "a\\\\b", "a\\\\b"},
+        {"D:\\Apps\\\\", "D:\\Apps\\", "D:\\Apps\\", "D:\\Apps\\"},
+        {"\\\\server\\share\\T\\", network, "\\server\\share\\T\\", "\\\\server\\share\\T\\"},
+        {"\\\\server\\share\\T\\\\x", network, "\\server\\share\\T\\x",
+         "\\\\server\\share\\T\\x"},
+        {"\\\\\\server\\share\\", "\\\\\\server", "\\\\server\\share\\",
+         "\\\\server\\share\\"},
+        // The root of the current drive meeting a name is no network path.
+        {"\\\\Tessaron.exe", "\\", "\\Tessaron.exe", "\\Tessaron.exe"},
+        {"\\\\", "\\", "\\", "\\"},
+        {"\\\\", "", "\\", "\\"},
+        {"\\", "", "\\", "\\"},
+        {"", "", "", ""},
+        {"no backslash", "no", "no backslash", "no backslash"},
     };
     for (const auto &c : cases) {
-        char plain[64], folder[64];
+        char plain[64], onFolder[64];
         snprintf(plain, sizeof plain, "%s", c.in);
-        snprintf(folder, sizeof folder, "%s", c.in);
+        snprintf(onFolder, sizeof onFolder, "%s", c.in);
         CollapseBackslashes(plain);
-        CollapseInstallFolder(folder);
+        CollapseFolderPath(onFolder, c.folder);
         EXPECT_STREQ(plain, c.plain) << c.in;
-        EXPECT_STREQ(folder, c.folder) << c.in;
+        EXPECT_STREQ(onFolder, c.onFolder) << c.in << " on " << c.folder;
     }
 }
 
@@ -176,6 +186,7 @@ TEST(SetupPaths, InstallFolderFromTheTypedText)
         {"C:\\", true, "C:\\"},
         {"C:", true, "C:\\"},
         {"", true, "\\"},  // the root of the current drive, as before
+        {"\\", true, "\\"},  // the same, typed
         {"\\\\server\\share\\Tessaron", true, "\\\\server\\share\\Tessaron\\"},
         {longest, true, longest + "\\"},
         {longest + "\\", true, longest + "\\"},
@@ -413,6 +424,10 @@ TEST(SetupInstall, CopyPathsFromOtherDirectories)
                                "copy D:\\Dist\\Tessaron.txt -> \\\\srv\\share\\T\\Tessaron.txt",
                                "copy D:\\Dist\\Kelvey.ex_ -> C:\\Kelvey.exe",
                            }));
+
+    Reset();
+    EXPECT_TRUE(InstallFiles(FakeOps, "C:\\", "\\", "C:\\WINDOWS"));
+    EXPECT_EQ(machine.log[0], "copy C:\\Tessaron.hl_ -> \\Tessaron.hlp");
 }
 
 const char DefaultScript[] =
@@ -465,6 +480,13 @@ TEST(SetupScript, ExactText)
     EXPECT_NE(strstr(script, "[FILE] \\\\srv\\share\\T\\Tessaron.exe\r\n"), nullptr);
     EXPECT_NE(strstr(script, "[EMPTY FOLDER] \\\\srv\\share\\T\\\r\n"), nullptr);
 
+    // An empty folder field: the root of the current drive, one backslash.
+    BuildUninstallScript(script, sizeof script, "C:\\WINDOWS", "\\");
+    EXPECT_NE(strstr(script, "\r\n[FILE] \\Tessaron.hlp\r\n"), nullptr);
+    EXPECT_NE(strstr(script, "\r\n[FILE] \\Tessaron.FTS\r\n"), nullptr);
+    EXPECT_NE(strstr(script, "\r\n[EMPTY FOLDER] \\\r\n"), nullptr);
+    EXPECT_EQ(strstr(script, "\\\\"), nullptr);
+
     char path[SetupPathSize];
     UninstallScriptPath(path, sizeof path, "C:\\WINDOWS");
     EXPECT_STREQ(path, "C:\\WINDOWS\\Tessaron - Uninstallation Data");
@@ -515,6 +537,7 @@ TEST(SetupShortcut, TargetAndFilePath)
         {"C:\\Tessaron\\", "C:\\Tessaron\\Tessaron.exe"},
         {"C:\\", "C:\\Tessaron.exe"},
         {"\\\\srv\\share\\T\\", "\\\\srv\\share\\T\\Tessaron.exe"},
+        {"\\", "\\Tessaron.exe"},  // an empty folder field: no network path
     };
     for (const auto &c : targets) {
         char target[SetupPathSize];
