@@ -31,8 +31,8 @@ void MenuEnd(long)
     AppendMenuA(Menu, MF_STRING, ClearId, "&Clear");
 }
 
-// Removing at position 0 until it fails: the tray program's way of
-// emptying the menu before it reads the file again.
+// Removing at position 0 until it fails: every removal moves all later
+// items, so this takes quadratic time (for comparison).
 void RemoveFromTop(void)
 {
     NextId = FirstEntryId;
@@ -40,7 +40,8 @@ void RemoveFromTop(void)
     }
 }
 
-// The same result, removing the last item each time.
+// The same result, removing the last item each time: the tray program's
+// way of emptying the menu before it reads the file again.
 void RemoveFromEnd(void)
 {
     NextId = FirstEntryId;
@@ -74,8 +75,8 @@ void Keep(void)
 
 const EntryKeeper Keepers[] = {
     {"menu_fill", NewMenu, RemoveFromTop, MenuAdd, MenuEnd, DestroyTheMenu},
-    {"menu_rebuild", KeepMenu, RemoveFromTop, MenuAdd, MenuEnd, Keep},
-    {"menu_rebuild_from_end", KeepMenu, RemoveFromEnd, MenuAdd, MenuEnd, Keep},
+    {"menu_rebuild", KeepMenu, RemoveFromEnd, MenuAdd, MenuEnd, Keep},
+    {"menu_rebuild_from_top", KeepMenu, RemoveFromTop, MenuAdd, MenuEnd, Keep},
 };
 
 }  // namespace

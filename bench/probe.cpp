@@ -79,6 +79,7 @@ struct WineNotifyData {
 struct TrayRecord {
     DWORD operation;
     HWND window;
+    DWORD processId;  // of the window, asked while it surely exists
     UINT id;
     double received;  // the call reached us
     double returned;  // Wine's tray has handled it: the call returns now
@@ -86,6 +87,7 @@ struct TrayRecord {
 
 CRITICAL_SECTION Lock;
 std::vector<TrayRecord> Records;
+double LastCall;  // when the last call of any program returned
 HWND OurTray;
 
 HWND RealTray()
@@ -113,11 +115,13 @@ LRESULT RecordTrayCall(WPARAM wParam, const COPYDATASTRUCT *data)
     if (real)
         SendMessageTimeoutA(real, WM_COPYDATA, wParam, (LPARAM)data, SMTO_ABORTIFHUNG, 5000, &result);
     record.returned = NowMs();
-    if (valid) {
-        EnterCriticalSection(&Lock);
+    if (valid)
+        GetWindowThreadProcessId(record.window, &record.processId);
+    EnterCriticalSection(&Lock);
+    if (valid)
         Records.push_back(record);
-        LeaveCriticalSection(&Lock);
-    }
+    LastCall = record.returned;
+    LeaveCriticalSection(&Lock);
     return (LRESULT)result;
 }
 
@@ -171,12 +175,9 @@ std::vector<TrayRecord> RecordsOf(DWORD processId)
 {
     std::vector<TrayRecord> mine;
     EnterCriticalSection(&Lock);
-    for (const TrayRecord &record : Records) {
-        DWORD owner = 0;
-        GetWindowThreadProcessId(record.window, &owner);
-        if (owner == processId)
+    for (const TrayRecord &record : Records)
+        if (record.processId == processId)
             mine.push_back(record);
-    }
     LeaveCriticalSection(&Lock);
     return mine;
 }
@@ -184,7 +185,7 @@ std::vector<TrayRecord> RecordsOf(DWORD processId)
 double LastRecordTime()
 {
     EnterCriticalSection(&Lock);
-    double last = Records.empty() ? 0 : Records.back().returned;
+    double last = LastCall;
     LeaveCriticalSection(&Lock);
     return last;
 }
@@ -421,8 +422,17 @@ struct StartCase {
     std::string settings;  // TESSARON.INI, or "-"
 };
 
+// Forgets the calls of programs that have ended.
+void ClearRecords()
+{
+    EnterCriticalSection(&Lock);
+    Records.clear();
+    LeaveCriticalSection(&Lock);
+}
+
 void MeasureStart(const StartCase &start, bool report)
 {
+    ClearRecords();
     PlaceFile("TESSARON.QAL", start.list);
     PlaceFile("TESSARON.INI", start.settings);
     Running running = Start(start.exe, start.arguments);
@@ -485,6 +495,7 @@ bool MeasureMenu(const Running &running, int iconId, const char *name)
 
 void MeasureMenus(const std::string &exe, const std::string &list, int iconId, const char *name, int runs)
 {
+    ClearRecords();
     PlaceFile("TESSARON.QAL", list);
     PlaceFile("TESSARON.INI", "-");
     Running running = Start(exe, "");
