@@ -15,7 +15,7 @@ target_include_directories(common_win32 PUBLIC ${CMAKE_SOURCE_DIR}/common)
 target_link_libraries(common_win32 PUBLIC common_core)
 
 add_executable(Tessaron WIN32 ${TRAY_WIN32} ${CMAKE_SOURCE_DIR}/tray/tessaron.rc)
-target_link_libraries(Tessaron PRIVATE tray_core common_win32 comctl32 comdlg32 shell32 ole32)
+target_link_libraries(Tessaron PRIVATE tray_core common_win32 comctl32 shell32 ole32)
 
 file(GLOB WINDOWS_RULES CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/cmake/win-*.cmake)
 foreach(rule IN LISTS WINDOWS_RULES)

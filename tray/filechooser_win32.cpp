@@ -8,6 +8,21 @@ static const char AllFilesFilter[] = "All Files (*.*)\0*.*\0";  // the literal a
 
 char ChosenFile[PathTextSize];
 
+typedef BOOL(WINAPI *OpenDialogFunction)(OPENFILENAMEA *);
+
+// The common dialog library is loaded the first time Browse is pressed, not
+// at start-up: the program runs all day and most days never browses.
+static OpenDialogFunction OpenDialog(void)
+{
+    static OpenDialogFunction function = NULL;
+    if (function == NULL) {
+        HMODULE library = LoadLibraryA("comdlg32.dll");
+        if (library != NULL)
+            function = (OpenDialogFunction)(void (*)(void))GetProcAddress(library, "GetOpenFileNameA");
+    }
+    return function;
+}
+
 int ChooseFile(HWND owner, const char *title, DWORD flags, DWORD filterIndex)
 {
     // Emptied first, so the chooser never opens with a name filled in.
@@ -21,5 +36,6 @@ int ChooseFile(HWND owner, const char *title, DWORD flags, DWORD filterIndex)
     request.nMaxFile = sizeof ChosenFile;
     request.lpstrTitle = title;
     request.Flags = flags;
-    return GetOpenFileNameA(&request);
+    OpenDialogFunction openDialog = OpenDialog();
+    return openDialog != NULL ? openDialog(&request) : 0;
 }
