@@ -194,7 +194,7 @@ END {
   tc = med("start_cpu.tessaron"); bc = med("start_cpu.baseline")
   printf "| - processor time the process used by then (depends less on the machine\047s load) | %s | one-icon baseline %s; 1.2 x baseline = %.0f ms | %s (%.2f x baseline) |\n", \
          stat("start_cpu.tessaron", "ms", 0), stat("start_cpu.baseline", "ms", 0), 1.2 * bc, budget(tc, 1.2 * bc), (bc > 0 ? tc / bc : 0)
-  printf "| - of which the system libraries the baseline does not load (COMCTL32, COMDLG32, OLE32 with CoInitialize): time / processor time | %s / %s | baseline with them: %s / %s | - |\n", \
+  printf "| - of which the system libraries the baseline does not load (COMCTL32, OLE32 with CoInitialize): time / processor time | %s / %s | baseline with them: %s / %s | - |\n", \
          stat("delta_libs", "ms", 0), stat("cpu_libs", "ms", 0), stat("start_last_icon.baseline_libraries", "ms", 0), stat("start_cpu.baseline_libraries", "ms", 0)
   printf "| - of which Tessaron\047s own start-up beyond that: time / processor time | %s / %s | - | - |\n", stat("delta_own", "ms", 0), stat("cpu_own", "ms", 0)
   printf "| Right-button release over the main icon to tray menu on screen | %s | budget <= 300 ms, 200 ms of it the program\047s own wait | %s |\n", \
