@@ -7,6 +7,12 @@
 
 export WINEDEBUG=-all
 export WINEDLLOVERRIDES="mscoree,mshtml="
+# Wine keeps per-user state under the home directory: make sure there is one
+# even when the caller's environment names none (a bare CI runner).
+if [ -z "${HOME:-}" ]; then
+  HOME=$(getent passwd "$(id -u)" | cut -d: -f6)
+  export HOME
+fi
 
 # Poll a command until it succeeds or the time runs out (in tenths of a second).
 wait_until() {

@@ -2,7 +2,9 @@
 #include "driver.h"
 
 #include "commands.h"
+#include "resource.h"
 
+#include <commctrl.h>
 #include <tlhelp32.h>
 
 #include <stdarg.h>
@@ -307,7 +309,7 @@ bool TrayHasMainIcon(HWND window)
     return false;
 }
 
-Program StartTessaronAndWait(bool untilReady)
+Program StartTessaronAndWait()
 {
     PutOurTrayFirst();
     Program tessaron = StartProgram(TessaronPath(), "C:\\Tessaron");
@@ -323,8 +325,6 @@ Program StartTessaronAndWait(bool untilReady)
             Fail("Tessaron ended with code %lu before its window appeared", (unsigned long)code);
         Fail("Tessaron's window Win32Generic/Tessaron did not appear");
     }
-    if (!untilReady)
-        return tessaron;
     // Idle input means the program reached its message loop, or a message
     // box's loop during start-up (the maintenance reminders).
     if (WaitForInputIdle(tessaron.process, WaitLimit()) == WAIT_TIMEOUT)
@@ -441,12 +441,7 @@ std::string TessaronPath()
 
 Program StartTessaron()
 {
-    return StartTessaronAndWait(true);
-}
-
-Program StartTessaronWindowOnly()
-{
-    return StartTessaronAndWait(false);
+    return StartTessaronAndWait();
 }
 
 DWORD WaitForExit(Program &program, DWORD limit)
@@ -458,6 +453,20 @@ DWORD WaitForExit(Program &program, DWORD limit)
     GetExitCodeProcess(program.process, &code);
     Step("the program ended with code %lu", (unsigned long)code);
     return code;
+}
+
+void ExitTessaron(Program &tessaron)
+{
+    ChooseTrayMenuItem(tessaron, ItemExit);
+    DWORD code = WaitForExit(tessaron);
+    if (code != 0)
+        Fail("Tessaron ended with code %lu after Exit, expected 0", (unsigned long)code);
+}
+
+void WaitStartUpFinished(const Program &tessaron)
+{
+    if (!WaitFor([&] { return TrayHasMainIcon(tessaron.window); }))
+        Fail("start-up did not finish: no main tray icon was added");
 }
 
 bool HasEnded(const Program &program)
@@ -603,14 +612,26 @@ void WaitWindowGone(HWND window)
         Fail("window %p did not close", (void *)window);
 }
 
-std::string AnswerMessageBox(int buttonId, const char *caption)
+void CheckMessageBox(HWND box, const std::string &text, const std::vector<int> &buttons, int answer)
 {
-    HWND box = WaitMessageBox(caption);
-    std::string text = MessageBoxText(box);
-    Step("message box \"%s\": %s; pressing %d", caption, Visible(text).c_str(), buttonId);
-    ClickButton(box, buttonId);
-    WaitWindowGone(box);
-    return text;
+    std::string shown = MessageBoxText(box);
+    Step("message box: %s; pressing %d", Visible(shown).c_str(), answer);
+    CHECK_TEXT(shown, text);
+    std::vector<int> ids = MessageBoxButtons(box);
+    if (ids != buttons) {
+        std::ostringstream list;
+        for (int id : ids)
+            list << " " << id;
+        Fail("the message box has the buttons%s", list.str().c_str());
+    }
+    if (!MessageBoxHasIcon(box))
+        Fail("the message box shows no icon");
+    PressButton(box, answer);
+}
+
+void CheckMessageBox(const std::string &text, const std::vector<int> &buttons, int answer, const char *caption)
+{
+    CheckMessageBox(WaitMessageBox(caption), text, buttons, answer);
 }
 
 void CheckNoMessageBox(DWORD ms, const char *caption)
@@ -641,6 +662,26 @@ HWND FindDialogOf(const Program &program)
     return nullptr;
 }
 
+HWND FindDialogWith(const Program &program, int controlId)
+{
+    HWND window = nullptr;
+    while ((window = FindWindowExA(nullptr, window, "#32770", "Tessaron")) != nullptr) {
+        DWORD owner = 0;
+        GetWindowThreadProcessId(window, &owner);
+        if (owner == program.id && IsWindowVisible(window) && GetDlgItem(window, controlId))
+            return window;
+    }
+    return nullptr;
+}
+
+HWND WaitDialogWith(const Program &program, int controlId)
+{
+    HWND dialog = nullptr;
+    if (!WaitFor([&] { return (dialog = FindDialogWith(program, controlId)) != nullptr; }))
+        Fail("no dialog with control %d appeared", controlId);
+    return dialog;
+}
+
 POINT DialogBaseUnits()
 {
     static POINT units = [] {
@@ -668,14 +709,16 @@ POINT DialogBaseUnits()
 }
 
 namespace {
+// The dialog manager converts position and size apart (MulDiv, rounding),
+// so they are converted back apart.
 RECT PixelsToUnits(const RECT &pixels)
 {
     POINT base = DialogBaseUnits();
     RECT units;
     units.left = MulDiv(pixels.left, 4, base.x);
-    units.right = MulDiv(pixels.right, 4, base.x);
     units.top = MulDiv(pixels.top, 8, base.y);
-    units.bottom = MulDiv(pixels.bottom, 8, base.y);
+    units.right = units.left + MulDiv(pixels.right - pixels.left, 4, base.x);
+    units.bottom = units.top + MulDiv(pixels.bottom - pixels.top, 8, base.y);
     return units;
 }
 }  // namespace
@@ -756,6 +799,209 @@ int ButtonCheck(HWND dialog, int id)
     if (!SendMessageTimeoutA(ControlWindow(dialog, id), BM_GETCHECK, 0, 0, SMTO_ABORTIFHUNG, 5000, &state))
         Fail("button %d does not answer BM_GETCHECK", id);
     return (int)state;
+}
+
+void AnswerFileChooser(HWND chooser, const std::string &file, int button)
+{
+    if (!file.empty()) {
+        // The name box: an edit (edt1), or the edit of a combo box (cmb13).
+        HWND field = GetDlgItem(chooser, 0x480);
+        HWND combo = GetDlgItem(chooser, 0x47c);
+        if (!field && combo)
+            field = (HWND)SendMessageA(combo, CBEM_GETEDITCONTROL, 0, 0);
+        if (!field && combo)
+            field = FindWindowExA(combo, nullptr, "Edit", nullptr);
+        if (!field && combo) {
+            HWND inner = FindWindowExA(combo, nullptr, "ComboBox", nullptr);
+            field = inner ? FindWindowExA(inner, nullptr, "Edit", nullptr) : nullptr;
+        }
+        if (!field) {
+            for (const Control &c : DialogControls(chooser))
+                Step("  chooser control %d %s \"%s\"", c.id, c.className.c_str(), c.text.c_str());
+            Fail("the chooser has no file name box");
+        }
+        DWORD_PTR ignored = 0;
+        SendMessageTimeoutA(field, WM_SETTEXT, 0, (LPARAM)file.c_str(), SMTO_ABORTIFHUNG, 5000, &ignored);
+    }
+    Step("answer the chooser with \"%s\" and button %d", file.c_str(), button);
+    PostMessageA(chooser, WM_COMMAND, MAKEWPARAM(button, BN_CLICKED), (LPARAM)GetDlgItem(chooser, button));
+    WaitWindowGone(chooser);
+}
+
+void CheckButtonStates(HWND dialog, const std::vector<ButtonState> &states)
+{
+    for (const ButtonState &state : states) {
+        int checked = ButtonCheck(dialog, state.id);
+        if (checked != state.checked)
+            Fail("button %d is %d, expected %d", state.id, checked, state.checked);
+    }
+}
+
+void PressButton(HWND window, int id)
+{
+    Step("press %d", id);
+    ClickButton(window, id);
+    WaitWindowGone(window);
+}
+
+int FocusedControl(HWND dialog)
+{
+    GUITHREADINFO info = {};
+    info.cbSize = sizeof info;
+    if (!GetGUIThreadInfo(GetWindowThreadProcessId(dialog, nullptr), &info) || !info.hwndFocus ||
+        !IsChild(dialog, info.hwndFocus))
+        return 0;
+    return GetDlgCtrlID(info.hwndFocus);
+}
+
+void CheckCentred(HWND window)
+{
+    RECT desktop, frame, client;
+    GetWindowRect(GetDesktopWindow(), &desktop);
+    GetWindowRect(window, &frame);
+    GetClientRect(window, &client);
+    CHECK_EQ(frame.left, desktop.right / 2 - client.right / 2);
+    CHECK_EQ(frame.top, desktop.bottom / 2 - client.bottom / 2);
+}
+
+void CheckHelpButton(HWND dialog, int context)
+{
+    Step("Help: context %d, the dialog stays open", context);
+    ClearHelpCalls();
+    ClickButton(dialog, IDC_HELPBUTTON);
+    std::vector<HelpCall> calls = WaitHelpCalls(1);
+    CHECK(calls[0].caller == dialog);
+    CHECK_EQ(calls[0].command, (UINT)HELP_CONTEXT);
+    CHECK_EQ(calls[0].data, (ULONG_PTR)context);
+    CHECK_TEXT(calls[0].file, HelpFilePath);
+    CHECK(IsWindow(dialog) && IsWindowVisible(dialog));
+    CHECK_EQ(HelpCalls().size(), (size_t)1);
+}
+
+// ---------------------------------------------------------------- layout
+namespace {
+std::string Describe(const Control &c)
+{
+    char text[512];
+    snprintf(text, sizeof text, "%d %s \"%s\" %ld,%ld %ldx%ld style %08lx",
+             (c.id & 0xFFFF) == 0xFFFF ? -1 : c.id, c.className.c_str(), c.text.c_str(), c.units.left,
+             c.units.top, c.units.right - c.units.left, c.units.bottom - c.units.top,
+             (unsigned long)c.style);
+    return text;
+}
+
+bool IsClass(const char *className, const char *wanted)
+{
+    return lstrcmpiA(className, wanted) == 0;
+}
+}  // namespace
+
+void CheckDialogLayout(HWND dialog, const char *caption, int width, int height,
+                       const std::vector<LayoutControl> &expected)
+{
+    std::vector<Control> controls = DialogControls(dialog);
+    for (const Control &c : controls)
+        Step("  %s", Describe(c).c_str());
+    CHECK_EQ(controls.size(), expected.size());
+    int focus = FocusedControl(dialog);
+    for (size_t i = 0; i < expected.size(); i++) {
+        const LayoutControl &e = expected[i];
+        const Control &c = controls[i];
+        int id = (c.id & 0xFFFF) == 0xFFFF ? -1 : c.id;
+        bool button = IsClass(e.className, "Button");
+        bool icon = IsClass(e.className, "Static") && (e.style & SS_TYPEMASK) == SS_ICON;
+        bool radio = button && (e.style & BS_TYPEMASK) == BS_AUTORADIOBUTTON;
+        const RECT &u = c.units;
+        bool sized = icon || (u.right - u.left == e.width && u.bottom - u.top == e.height);
+        if (id != e.id || !IsClass(c.className.c_str(), e.className) || (e.text && c.text != e.text) ||
+            u.left != e.x || u.top != e.y || !sized)
+            Fail("control %u is %s, expected %d %s \"%s\" %d,%d %dx%d", (unsigned)i, Describe(c).c_str(),
+                 e.id, e.className, e.text ? e.text : "", e.x, e.y, e.width, e.height);
+        DWORD mask = (button ? BS_TYPEMASK : 0xFFFF) | WS_TABSTOP | WS_GROUP | WS_CHILD | WS_VISIBLE |
+                     WS_DISABLED;
+        if (radio)
+            mask &= ~WS_TABSTOP;
+        DWORD style = c.style & mask;
+        if (button && (e.style & BS_TYPEMASK) == BS_PUSHBUTTON && (style & BS_TYPEMASK) == BS_DEFPUSHBUTTON &&
+            id == focus)
+            style &= ~(DWORD)BS_DEFPUSHBUTTON;
+        if (style != (e.style | WS_CHILD | WS_VISIBLE))
+            Fail("control %u (%d) has style %08lx, expected %08lx within mask %08lx", (unsigned)i, e.id,
+                 (unsigned long)style, (unsigned long)(e.style | WS_CHILD | WS_VISIBLE), (unsigned long)mask);
+        // The dialog manager turns an edit's border into a client edge.
+        if (IsClass(e.className, "Edit") && !(c.style & WS_BORDER) && !(c.exStyle & WS_EX_CLIENTEDGE))
+            Fail("control %u (%d) has no border", (unsigned)i, e.id);
+        if (radio && ((c.style & WS_TABSTOP) != 0) != (ButtonCheck(dialog, e.id) == BST_CHECKED))
+            Fail("radio button %d is a tab stop without being checked, or checked without being one", e.id);
+    }
+    RECT client = DialogClientUnits(dialog);
+    CHECK_EQ(client.right, (LONG)width);
+    CHECK_EQ(client.bottom, (LONG)height);
+    CHECK_TEXT(WindowText(dialog), caption);
+    DWORD style = (DWORD)GetWindowLongA(dialog, GWL_STYLE);
+    DWORD wanted = WS_POPUP | WS_VISIBLE | WS_CAPTION | WS_SYSMENU | DS_MODALFRAME;
+    CHECK_EQ(style & wanted, wanted);
+    CheckCentred(dialog);
+}
+
+// ---------------------------------------------------------------- tooltips
+HWND WaitToolTipWindow(HWND dialog)
+{
+    HWND tips = nullptr;
+    auto find = [&] {
+        while ((tips = FindWindowExA(nullptr, tips, TOOLTIPS_CLASSA, nullptr)) != nullptr)
+            if (GetWindow(tips, GW_OWNER) == dialog)
+                return true;
+        return false;
+    };
+    if (!WaitFor(find))
+        Fail("the dialog has no tooltip window");
+    return tips;
+}
+
+void CheckToolTips(const Program &program, HWND dialog, const std::vector<ToolTip> &expected)
+{
+    HWND tips = WaitToolTipWindow(dialog);
+    // The registrations follow the window's creation.
+    DWORD_PTR count = 0;
+    WaitFor([&] {
+        return SendMessageTimeoutA(tips, TTM_GETTOOLCOUNT, 0, 0, SMTO_ABORTIFHUNG, 5000, &count) &&
+               count >= expected.size();
+    });
+    CHECK_EQ((size_t)count, expected.size());
+
+    const SIZE_T textOffset = 1024, size = 4096;
+    char *remote = (char *)VirtualAllocEx(program.process, nullptr, size, MEM_COMMIT, PAGE_READWRITE);
+    CHECK(remote != nullptr);
+    for (size_t i = 0; i < expected.size(); i++) {
+        TTTOOLINFOA tool = {};
+        tool.cbSize = TTTOOLINFOA_V1_SIZE;
+        tool.lpszText = remote + textOffset;
+        char text[1024] = "";
+        CHECK(WriteProcessMemory(program.process, remote, &tool, sizeof tool, nullptr));
+        CHECK(WriteProcessMemory(program.process, remote + textOffset, text, sizeof text, nullptr));
+        DWORD_PTR found = 0;
+        SendMessageTimeoutA(tips, TTM_ENUMTOOLSA, i, (LPARAM)remote, SMTO_ABORTIFHUNG, 5000, &found);
+        CHECK(found != 0);
+        CHECK(ReadProcessMemory(program.process, remote, &tool, sizeof tool, nullptr));
+        CHECK(ReadProcessMemory(program.process, remote + textOffset, text, sizeof text - 1, nullptr));
+        int id = GetDlgCtrlID((HWND)tool.uId);
+        Step("  tooltip %u: %d \"%s\"", (unsigned)i, id, text);
+        if (id != expected[i].id || strcmp(text, expected[i].text) != 0)
+            Fail("tooltip %u is %d \"%s\", expected %d \"%s\"", (unsigned)i, id, text, expected[i].id,
+                 expected[i].text);
+        CHECK(tool.hwnd == dialog);
+        CHECK_EQ(tool.uFlags & (TTF_IDISHWND | TTF_SUBCLASS), (UINT)(TTF_IDISHWND | TTF_SUBCLASS));
+    }
+    VirtualFreeEx(program.process, remote, 0, MEM_RELEASE);
+}
+
+void CheckDialogLook(const Program &tessaron, HWND dialog, const DialogLook &look)
+{
+    CheckDialogLayout(dialog, "Tessaron", look.width, look.height, look.controls);
+    CheckToolTips(tessaron, dialog, look.tips);
+    SaveWindowScreenshot(dialog, look.screenshot);
+    CheckHelpButton(dialog, look.helpContext);
 }
 
 // ---------------------------------------------------------------- files
@@ -851,6 +1097,96 @@ std::string CrLfLines(const std::vector<std::string> &lines)
     return text;
 }
 
+// ---------------------------------------------------------------- the settings file
+std::string SettingsPath()
+{
+    return WindowsFile("TESSARON.INI");
+}
+
+void WriteSettings(const std::vector<std::string> &lines)
+{
+    WriteFileBytes(SettingsPath(), CrLfLines(lines));
+}
+
+void SetSettings(SettingsValues &values, const SettingsValues &changes)
+{
+    for (const auto &change : changes) {
+        auto entry = std::find_if(values.begin(), values.end(),
+                                  [&](const auto &value) { return value.first == change.first; });
+        if (entry == values.end())
+            Fail("no setting %s", change.first.c_str());
+        entry->second = change.second;
+    }
+}
+
+std::string SettingsText(const SettingsValues &values)
+{
+    std::vector<std::string> lines = {
+        "[Tessaron]",
+        "[iVersionMajor=1]",
+        "[iVersionMinor=0]",
+        "[iRevision=0]",
+        "[This file should not be altered manually.]",
+        "[Format:  typeVariableName <space> = <space> <value>]",
+        "[<value> = YES, NO, NUMERIC, PATHNAME -- NO ABBREVIATIONS.]",
+    };
+    for (const auto &entry : values)
+        lines.push_back(entry.first + " = " + entry.second);
+    return CrLfLines(lines);
+}
+
+std::string SettingsLine(const std::string &text, const char *key)
+{
+    std::string start = std::string(key) + " = ";
+    size_t at = 0;
+    while (at < text.size()) {
+        size_t end = text.find("\r\n", at);
+        if (end == std::string::npos)
+            end = text.size();
+        if (text.compare(at, start.size(), start) == 0)
+            return text.substr(at, end - at);
+        at = end + 2;
+    }
+    return "";
+}
+
+void MarkSettingsFile()
+{
+    WriteFileBytes(SettingsPath(), "stale\r\n");
+}
+
+namespace {
+// By its size alone: a reader's open handle would make the program's
+// replacing of the file fail.
+DWORD SettingsSize()
+{
+    WIN32_FILE_ATTRIBUTE_DATA data = {};
+    if (!GetFileAttributesExA(SettingsPath().c_str(), GetFileExInfoStandard, &data))
+        return 0;
+    return data.nFileSizeHigh != 0 ? MAXDWORD : data.nFileSizeLow;
+}
+
+// Longer than the mark (every written file is), and no longer growing.
+bool SettingsWritten()
+{
+    DWORD size = SettingsSize();
+    if (size <= 100)
+        return false;
+    Sleep(50);
+    return SettingsSize() == size;
+}
+}  // namespace
+
+std::string WaitSettingsRewritten()
+{
+    if (!WaitFor(SettingsWritten)) {
+        HWND box = FindMessageBox();
+        Fail("%s was not written%s%s", SettingsPath().c_str(), box ? "; message box: " : "",
+             box ? MessageBoxText(box).c_str() : "");
+    }
+    return ReadFileOrFail(SettingsPath());
+}
+
 // ---------------------------------------------------------------- recorder
 namespace {
 std::string RecorderLog(const char *name)
@@ -915,29 +1251,6 @@ bool ReadRegistryText(HKEY root, const char *key, const char *value, std::string
     return true;
 }
 
-bool ReadRegistryNumber(HKEY root, const char *key, const char *value, DWORD *number)
-{
-    HKEY opened;
-    if (RegOpenKeyExA(root, key, 0, KEY_READ, &opened) != ERROR_SUCCESS)
-        return false;
-    DWORD size = sizeof *number;
-    DWORD type = 0;
-    LONG result = RegQueryValueExA(opened, value, nullptr, &type, (BYTE *)number, &size);
-    RegCloseKey(opened);
-    return result == ERROR_SUCCESS && type == REG_DWORD;
-}
-
-void WriteRegistryText(HKEY root, const char *key, const char *value, const std::string &text)
-{
-    HKEY opened;
-    if (RegCreateKeyExA(root, key, 0, nullptr, 0, KEY_WRITE, nullptr, &opened, nullptr) != ERROR_SUCCESS)
-        Fail("cannot create the registry key %s", key);
-    LONG result = RegSetValueExA(opened, value, 0, REG_SZ, (const BYTE *)text.c_str(), (DWORD)text.size() + 1);
-    RegCloseKey(opened);
-    if (result != ERROR_SUCCESS)
-        Fail("cannot write the registry value %s\\%s", key, value ? value : "");
-}
-
 void DeleteRegistryKey(HKEY root, const char *key)
 {
     LONG result = RegDeleteTreeA(root, key);
@@ -957,50 +1270,51 @@ bool RegistryKeyExists(HKEY root, const char *key)
 }
 
 // ---------------------------------------------------------------- shell logs
-std::vector<TrayCall> TrayCalls()
+namespace {
+// Both logs are filled on the shell thread.
+template <class Call> std::vector<Call> CopyLog(const std::vector<Call> &log)
 {
     EnterCriticalSection(&LogLock);
-    std::vector<TrayCall> calls = TrayLog;
+    std::vector<Call> calls = log;
     LeaveCriticalSection(&LogLock);
     return calls;
 }
 
-std::vector<TrayCall> WaitTrayCalls(size_t count)
-{
-    std::vector<TrayCall> calls;
-    if (!WaitFor([&] { return (calls = TrayCalls()).size() >= count; }))
-        Fail("the tray received %u icon calls, expected %u", (unsigned)calls.size(), (unsigned)count);
-    return calls;
-}
-
-void ClearTrayCalls()
+template <class Call> void ClearLog(std::vector<Call> &log)
 {
     EnterCriticalSection(&LogLock);
-    TrayLog.clear();
+    log.clear();
     LeaveCriticalSection(&LogLock);
 }
 
-std::vector<HelpCall> HelpCalls()
+template <class Call> std::vector<Call> WaitLog(const std::vector<Call> &log, size_t count, const char *what)
 {
-    EnterCriticalSection(&LogLock);
-    std::vector<HelpCall> calls = HelpLog;
-    LeaveCriticalSection(&LogLock);
+    std::vector<Call> calls;
+    if (!WaitFor([&] { return (calls = CopyLog(log)).size() >= count; }))
+        Fail("%s %u, expected %u", what, (unsigned)calls.size(), (unsigned)count);
     return calls;
 }
+}  // namespace
 
-std::vector<HelpCall> WaitHelpCalls(size_t count)
-{
-    std::vector<HelpCall> calls;
-    if (!WaitFor([&] { return (calls = HelpCalls()).size() >= count; }))
-        Fail("WinHelp received %u requests, expected %u", (unsigned)calls.size(), (unsigned)count);
-    return calls;
-}
+std::vector<TrayCall> TrayCalls() { return CopyLog(TrayLog); }
+std::vector<TrayCall> WaitTrayCalls(size_t count) { return WaitLog(TrayLog, count, "tray icon calls:"); }
+void ClearTrayCalls() { ClearLog(TrayLog); }
+std::vector<HelpCall> HelpCalls() { return CopyLog(HelpLog); }
+std::vector<HelpCall> WaitHelpCalls(size_t count) { return WaitLog(HelpLog, count, "WinHelp requests:"); }
+void ClearHelpCalls() { ClearLog(HelpLog); }
 
-void ClearHelpCalls()
+void CheckHelpQuitRequests(const Program &tessaron, size_t from)
 {
-    EnterCriticalSection(&LogLock);
-    HelpLog.clear();
-    LeaveCriticalSection(&LogLock);
+    std::vector<HelpCall> calls = HelpCalls();
+    CHECK_EQ(calls.size(), from + 2);
+    const char *const files[] = {HelpFilePath, ""};
+    for (size_t i = 0; i < 2; i++) {
+        const HelpCall &call = calls[from + i];
+        CHECK(call.caller == tessaron.window);
+        CHECK_EQ(call.command, (UINT)HELP_QUIT);
+        CHECK_EQ(call.data, (ULONG_PTR)0);
+        CHECK_TEXT(call.file, files[i]);
+    }
 }
 
 void UseRealWinHelp()
@@ -1058,6 +1372,16 @@ void SaveScreenshot(const RECT &area, const char *name, int scale)
     if (!WaitFor([&] { return FileExists(windowsTarget); }))
         Fail("no screenshot %s", target.c_str());
     Step("screenshot %s", target.c_str());
+}
+
+void SaveWindowScreenshot(HWND window, const char *name)
+{
+    if (ScreenshotFolder().empty())
+        return;
+    RECT area;
+    GetWindowRect(window, &area);
+    UpdateWindow(window);
+    SaveScreenshot(area, name);
 }
 
 // ---------------------------------------------------------------- calendar

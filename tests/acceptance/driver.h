@@ -62,12 +62,30 @@
 //   Positions in menus count from 1 and skip separators.  Texts are the
 //   programs' ANSI texts.  Rectangles in dialog units use the base units of
 //   a dialog with the font "MS Sans Serif" 8, measured by the driver itself.
+//
+// Steps that several scenario files share live here, not in the files:
+//   - a dialog against its template's table: CheckDialogLayout with a table
+//     of LayoutControl rows (id, class, text, rectangle in dialog units,
+//     style; see LayoutStyle), which also checks the caption, the client
+//     size and the centring (CheckCentred);
+//   - the tooltips a dialog registered, read back from the program's memory
+//     (CheckToolTips), and its Help button (CheckHelpButton); the three with
+//     a screenshot for a dialog of Tessaron as it opens (CheckDialogLook);
+//   - a message box's text, buttons and icon, then its answer (CheckMessageBox);
+//   - TESSARON.INI: written from lines or from key and value pairs
+//     (WriteSettings, SettingsText), marked and waited for when the program
+//     rewrites it (MarkSettingsFile, WaitSettingsRewritten), read by key
+//     (SettingsLine);
+//   - screenshots of a window (SaveWindowScreenshot), Exit with code 0
+//     (ExitTessaron) and the two WinHelp quit requests it sends
+//     (CheckHelpQuitRequests).
 #pragma once
 
 #include <windows.h>
 
 #include <sstream>
 #include <string>
+#include <utility>
 #include <vector>
 
 // ---------------------------------------------------------------- scenarios
@@ -144,11 +162,12 @@ std::string TessaronPath();
 // "Win32Generic"/"Tessaron" exists, it waits for input, and its main tray
 // icon has been added -- or a box of its own is open (a start-up reminder).
 Program StartTessaron();
-// Starts Tessaron and waits only for its window (found during WM_CREATE),
-// for start-ups that block without a box (a reminder's tool still running).
-Program StartTessaronWindowOnly();
 // Waits until the program has ended and returns its exit code.
 DWORD WaitForExit(Program &program, DWORD limit = WaitLimit());
+// Chooses Exit in the tray menu; Tessaron must end with code 0.
+void ExitTessaron(Program &tessaron);
+// Waits until start-up has added the main tray icon, e.g. after reminders.
+void WaitStartUpFinished(const Program &tessaron);
 bool HasEnded(const Program &program);
 // A file from the Windows build folder, e.g. BuildFile("setup.exe").
 std::string BuildFile(const char *name);
@@ -184,9 +203,13 @@ std::string MessageBoxText(HWND box);  // the text (control 0xFFFF)
 // The ids of the box's push buttons, in creation order (IDOK 1, IDYES 6 ...).
 std::vector<int> MessageBoxButtons(HWND box);
 bool MessageBoxHasIcon(HWND box);
-// Waits for the box, presses the button (BM_CLICK) and waits until the box
-// has gone; returns the box's text.
-std::string AnswerMessageBox(int buttonId, const char *caption = "Tessaron");
+// Checks a box: its text, the ids of its push buttons in the order the box
+// makes them ({IDYES, IDNO, IDCANCEL} for MB_YESNOCANCEL) and that it shows
+// an icon; then presses answer and waits until the box has gone.
+void CheckMessageBox(HWND box, const std::string &text, const std::vector<int> &buttons, int answer);
+// The same for the box with this caption, waited for.
+void CheckMessageBox(const std::string &text, const std::vector<int> &buttons, int answer,
+                     const char *caption = "Tessaron");
 // Fails if a box with this caption appears within ms milliseconds.
 void CheckNoMessageBox(DWORD ms, const char *caption = "Tessaron");
 void WaitWindowGone(HWND window);
@@ -196,6 +219,10 @@ void WaitWindowGone(HWND window);
 HWND WaitDialog(const char *title);
 // Any visible dialog or message box of the program, or null.
 HWND FindDialogOf(const Program &program);
+// The program's visible dialog "Tessaron" that has this control (nested
+// dialogs share the caption with their owners), or null; and waited for.
+HWND FindDialogWith(const Program &program, int controlId);
+HWND WaitDialogWith(const Program &program, int controlId);
 struct Control {
     int id;
     std::string className;
@@ -203,7 +230,9 @@ struct Control {
     DWORD style;
     DWORD exStyle;
     RECT pixels;  // in the dialog's client coordinates
-    RECT units;   // the same in dialog units
+    // The same in dialog units: position and size converted back apart, as
+    // the dialog manager converted them (right = left + width).
+    RECT units;
 };
 std::vector<Control> DialogControls(HWND dialog);
 // The dialog's client area in dialog units (left and top 0).
@@ -218,6 +247,72 @@ void SetControlText(HWND dialog, int id, const std::string &text);
 // the dialog (wait for that: WaitDialog, WaitWindowGone ...).
 void ClickButton(HWND dialog, int id);
 int ButtonCheck(HWND dialog, int id);  // BST_CHECKED ...
+// The system's Open dialog: types the file name into its name box (unless
+// it is empty), presses button (IDOK or IDCANCEL) and waits until it has gone.
+void AnswerFileChooser(HWND chooser, const std::string &file, int button);
+struct ButtonState {
+    int id;
+    int checked;  // BST_CHECKED ...
+};
+void CheckButtonStates(HWND dialog, const std::vector<ButtonState> &states);
+// Clicks a push button and waits until the window (a dialog, a page, a box)
+// has gone.
+void PressButton(HWND window, int id);
+// The id of the dialog's control that has the keyboard focus, or 0.
+int FocusedControl(HWND dialog);
+// The window's top left corner lies half its client size off the middle
+// of the desktop, as the programs centre their dialogs.
+void CheckCentred(HWND window);
+// Presses the Help button (4): one WinHelp request must come, HELP_CONTEXT
+// with this context for C:\TESSARON\TESSARON.HLP from the dialog, and the
+// dialog stays open.
+void CheckHelpButton(HWND dialog, int context);
+
+// ---------------------------------------------------------------- layout
+// One row of a dialog's table, in template (tab) order.
+struct LayoutControl {
+    int id;  // -1: no id (0xFFFF)
+    const char *className;
+    const char *text;  // nullptr: not compared (a field filled from settings, an icon)
+    int x, y, width, height;  // dialog units; an icon takes its image's size: only its place counts
+    // Compared within the bits a template decides: the kind (BS_TYPEMASK
+    // for buttons, the low word otherwise), WS_TABSTOP, WS_GROUP and
+    // WS_DISABLED.  A radio button's WS_TABSTOP is not compared: the dialog
+    // manager gives it to the checked one of each group, and that is checked.
+    DWORD style;
+};
+// The styles of the templates' controls.
+namespace LayoutStyle {
+const DWORD CheckBox = BS_AUTOCHECKBOX | WS_TABSTOP;
+const DWORD Radio = BS_AUTORADIOBUTTON;
+// The dialog manager may show a focused push button as the default one.
+const DWORD Push = BS_PUSHBUTTON | WS_TABSTOP;
+const DWORD Default = BS_DEFPUSHBUTTON | WS_TABSTOP;
+const DWORD Group = BS_GROUPBOX;
+const DWORD Field = ES_LEFT | WS_TABSTOP;  // a border or a client edge is checked for every edit
+const DWORD Scrolling = ES_LEFT | ES_AUTOHSCROLL | WS_TABSTOP;
+const DWORD Left = SS_LEFT;
+const DWORD Right = SS_RIGHT;
+}  // namespace LayoutStyle
+// The running dialog against its table: every control, the caption, the
+// client size in dialog units, the frame (popup, caption, system menu,
+// modal frame) and the centring.
+void CheckDialogLayout(HWND dialog, const char *caption, int width, int height,
+                       const std::vector<LayoutControl> &controls);
+
+// ---------------------------------------------------------------- tooltips
+struct ToolTip {
+    int id;
+    const char *text;
+};
+const char TipOk[] = "Exit; save changes.";
+const char TipCancel[] = "Exit; do not save changes.";
+// The dialog's tooltip window (tooltips_class32, owned by the dialog).
+HWND WaitToolTipWindow(HWND dialog);
+// The dialog's tooltip registrations in order, read with TTM_ENUMTOOLSA
+// through a TOOLINFO placed in the program's memory: the control, the text,
+// and TTF_IDISHWND | TTF_SUBCLASS for the dialog.
+void CheckToolTips(const Program &program, HWND dialog, const std::vector<ToolTip> &expected);
 
 // ---------------------------------------------------------------- files
 std::string WindowsDirectory();                  // C:\windows
@@ -233,6 +328,37 @@ std::vector<std::string> FolderEntries(const std::string &folder);
 // Joins lines with CR LF after each, as the programs write text files.
 std::string CrLfLines(const std::vector<std::string> &lines);
 
+// ---------------------------------------------------------------- a dialog as it opens
+// One of Tessaron's dialogs (caption "Tessaron") before anything changes.
+struct DialogLook {
+    int width, height;  // the client area in dialog units
+    std::vector<LayoutControl> controls;
+    std::vector<ToolTip> tips;
+    int helpContext;
+    const char *screenshot;  // the file name
+};
+// CheckDialogLayout, CheckToolTips, SaveWindowScreenshot, then CheckHelpButton.
+void CheckDialogLook(const Program &tessaron, HWND dialog, const DialogLook &look);
+
+// ---------------------------------------------------------------- the settings file
+std::string SettingsPath();  // C:\windows\TESSARON.INI
+// Writes these lines, CR LF, as the settings file.  The reader finds each
+// key anywhere, so a few lines are a whole file for the keys they name.
+void WriteSettings(const std::vector<std::string> &lines);
+// Keys and values in the writer's order.
+typedef std::vector<std::pair<std::string, std::string>> SettingsValues;
+// Changes the values of keys that values holds; fails for any other key.
+void SetSettings(SettingsValues &values, const SettingsValues &changes);
+// The file exactly as the program writes it: its header, then "key = value".
+std::string SettingsText(const SettingsValues &values);
+// The line "key = value" for key in a settings text, or "" without one.
+std::string SettingsLine(const std::string &text, const char *key);
+// Overwrites the file with a short mark, so that the program's next
+// rewrite can be told from it; WaitSettingsRewritten waits for that
+// rewrite and returns the new file.
+void MarkSettingsFile();
+std::string WaitSettingsRewritten();
+
 // ---------------------------------------------------------------- recorder
 // Copies the recorder to C:\rec\<name> (for instance "explorer.exe") and
 // returns that path; started, it appends its command line to C:\rec\<base>.log.
@@ -244,11 +370,9 @@ std::vector<std::string> WaitRecorderLines(const char *name, size_t count);
 
 // ---------------------------------------------------------------- registry
 bool ReadRegistryText(HKEY root, const char *key, const char *value, std::string *text);
-bool ReadRegistryNumber(HKEY root, const char *key, const char *value, DWORD *number);
 bool RegistryKeyExists(HKEY root, const char *key);
 // The registry is not reset between scenarios (the Wine session lives on):
 // a scenario that writes keys removes them first, so that it starts clean.
-void WriteRegistryText(HKEY root, const char *key, const char *value, const std::string &text);
 void DeleteRegistryKey(HKEY root, const char *key);  // with its subkeys; absent is fine
 
 // ---------------------------------------------------------------- shell logs
@@ -274,6 +398,12 @@ struct HelpCall {
 std::vector<HelpCall> HelpCalls();
 std::vector<HelpCall> WaitHelpCalls(size_t count);
 void ClearHelpCalls();
+// Where the programs find their help file (C:\Tessaron, upper case).
+const char HelpFilePath[] = "C:\\TESSARON\\TESSARON.HLP";
+// Closing the main window asks WinHelp to quit twice, for the help file and
+// then with no file: checks that those are requests from and from + 1, and
+// the last ones.
+void CheckHelpQuitRequests(const Program &tessaron, size_t from);
 // Closes the driver's MS_WINHELP window for the rest of the scenario: the
 // programs' WinHelp requests then start Wine's own viewer (winhlp32.exe,
 // whose main window has the same class) and HelpCalls() records no more.
@@ -286,6 +416,8 @@ std::string ScreenshotFolder();
 // Saves this screen area (pixels of Wine's desktop) as <folder>/<name>,
 // enlarged scale times without smoothing; does nothing without a folder.
 void SaveScreenshot(const RECT &area, const char *name, int scale = 1);
+// The window as it shows, frame included.
+void SaveWindowScreenshot(HWND window, const char *name);
 
 // ---------------------------------------------------------------- calendar
 // Today's day in the year by the programs' rule: February always 29 days.

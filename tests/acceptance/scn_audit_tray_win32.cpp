@@ -36,6 +36,5 @@ SCENARIO(audit_tray_main_window_as_created)
     CHECK_EQ(frame.right - frame.left, 600L);
     CHECK_EQ(frame.bottom - frame.top, 400L);
 
-    ChooseTrayMenuItem(tessaron, ItemExit);
-    CHECK_EQ(WaitForExit(tessaron), 0ul);
+    ExitTessaron(tessaron);
 }

@@ -11,49 +11,16 @@
 
 namespace {
 
-// Beside C:\Tessaron\Tessaron.exe, in upper case as the program derives it.
-const char HelpFile[] = "C:\\TESSARON\\TESSARON.HLP";
-
-// The caller is the owner window: the main window, or the dialog.
-void CheckRequest(const HelpCall &call, HWND caller, UINT command, ULONG_PTR data, const char *file)
+// The Help Topics command's request, from the main window.
+void CheckContentsRequest(const HelpCall &call, const Program &tessaron)
 {
-    CHECK(call.caller == caller);
-    CHECK_EQ(call.command, command);
-    CHECK_EQ(call.data, data);
-    CHECK_TEXT(call.file, file);
-}
-
-// Closing the main window asks WinHelp to quit twice: the program's own
-// help file, then with no file.
-void CheckQuitRequests(const Program &tessaron, size_t from)
-{
-    std::vector<HelpCall> calls = HelpCalls();
-    CHECK_EQ(calls.size(), from + 2);
-    CheckRequest(calls[from], tessaron.window, HELP_QUIT, 0, HelpFile);
-    CheckRequest(calls[from + 1], tessaron.window, HELP_QUIT, 0, "");
-}
-
-void ExitTessaron(Program &tessaron)
-{
-    ChooseTrayMenuItem(tessaron, ItemExit);
-    CHECK_EQ(WaitForExit(tessaron), 0ul);
+    CHECK(call.caller == tessaron.window);
+    CHECK_EQ(call.command, (UINT)HELP_CONTEXT);
+    CHECK_EQ(call.data, (ULONG_PTR)HelpContents);
+    CHECK_TEXT(call.file, HelpFilePath);
 }
 
 // ---------------------------------------------------------------- dialogs
-// The program's visible dialog that has this control (the nested dialogs
-// share the caption "Tessaron" with their owners).
-HWND FindDialogHaving(const Program &tessaron, int controlId)
-{
-    HWND window = nullptr;
-    while ((window = FindWindowExA(nullptr, window, "#32770", "Tessaron")) != nullptr) {
-        DWORD owner = 0;
-        GetWindowThreadProcessId(window, &owner);
-        if (owner == tessaron.id && IsWindowVisible(window) && GetDlgItem(window, controlId))
-            return window;
-    }
-    return nullptr;
-}
-
 // Every dialog with a Help button, in the order a walk opens them: by a
 // command to the main window, or by a button of the dialog opened just
 // before; a control that only this dialog has; after its Help, how many of
@@ -88,27 +55,22 @@ HWND OpenDialog(const Program &tessaron, const DialogHelp &dialog, HWND previous
         PostCommand(tessaron, dialog.command);
     else
         ClickButton(previous, dialog.button);
-    HWND window = nullptr;
-    if (!WaitFor([&] { return (window = FindDialogHaving(tessaron, dialog.ownControl)) != nullptr; }))
-        Fail("the %s dialog did not open", dialog.name);
-    return window;
+    return WaitDialogWith(tessaron, dialog.ownControl);
 }
 
-// Opens every dialog of the table, presses its Help button, lets check see
-// what that did, and cancels the dialogs as the table says.
-template <class Check> void WalkHelpButtons(const Program &tessaron, Check check)
+// Opens every dialog of the table, lets help press its Help button and
+// check what that did, and cancels the dialogs as the table says.
+template <class Help> void WalkHelpButtons(const Program &tessaron, Help help)
 {
     std::vector<HWND> open;
     for (const DialogHelp &dialog : Dialogs) {
         HWND window = OpenDialog(tessaron, dialog, open.empty() ? nullptr : open.back());
         open.push_back(window);
         Step("Help in the %s dialog", dialog.name);
-        ClickButton(window, IDC_HELPBUTTON);
-        check(window, dialog);
+        help(window, dialog);
         CHECK(IsWindowVisible(window));  // Help leaves the dialog open
         for (int i = 0; i < dialog.closeAfter; i++) {
-            ClickButton(open.back(), IDCANCEL);
-            WaitWindowGone(open.back());
+            PressButton(open.back(), IDCANCEL);
             open.pop_back();
         }
     }
@@ -200,15 +162,15 @@ SCENARIO(help_topics_asks_for_the_contents_and_exit_quits)
     Program tessaron = StartTessaron();
     ChooseTrayMenuItem(tessaron, ItemHelpTopics);
     std::vector<HelpCall> calls = WaitHelpCalls(1);
-    CheckRequest(calls[0], tessaron.window, HELP_CONTEXT, HelpContents, HelpFile);
+    CheckContentsRequest(calls[0], tessaron);
 
     Step("command 8000 itself, as the menu posts it");
     PostCommand(tessaron, CmdHelpTopics);
     calls = WaitHelpCalls(2);
-    CheckRequest(calls[1], tessaron.window, HELP_CONTEXT, HelpContents, HelpFile);
+    CheckContentsRequest(calls[1], tessaron);
 
     ExitTessaron(tessaron);
-    CheckQuitRequests(tessaron, 2);
+    CheckHelpQuitRequests(tessaron, 2);
 }
 
 SCENARIO(help_close_message_quits_winhelp)
@@ -216,20 +178,16 @@ SCENARIO(help_close_message_quits_winhelp)
     Program tessaron = StartTessaron();
     PostMessageA(tessaron.window, WM_CLOSE, 0, 0);
     CHECK_EQ(WaitForExit(tessaron), 0ul);
-    CheckQuitRequests(tessaron, 0);
+    CheckHelpQuitRequests(tessaron, 0);
 }
 
 SCENARIO(help_buttons_ask_for_their_dialogs_numbers)
 {
     Program tessaron = StartTessaron();
-    WalkHelpButtons(tessaron, [&](HWND dialog, const DialogHelp &help) {
-        std::vector<HelpCall> calls = WaitHelpCalls(1);
-        CHECK_EQ(calls.size(), 1u);
-        CheckRequest(calls[0], dialog, HELP_CONTEXT, (ULONG_PTR)help.context, HelpFile);
-        ClearHelpCalls();
-    });
+    WalkHelpButtons(tessaron, [&](HWND dialog, const DialogHelp &help) { CheckHelpButton(dialog, help.context); });
+    ClearHelpCalls();
     ExitTessaron(tessaron);
-    CheckQuitRequests(tessaron, 0);
+    CheckHelpQuitRequests(tessaron, 0);
 }
 
 // ---------------------------------------------------------------- the real viewer
@@ -248,7 +206,8 @@ SCENARIO(help_real_viewer_shows_the_topics_and_closes_on_exit)
     CHECK(text.find("Tessaron gives you quick access") != std::string::npos);
 
     Step("each dialog's Help button: its own topic, in the same viewer");
-    WalkHelpButtons(tessaron, [&](HWND, const DialogHelp &help) {
+    WalkHelpButtons(tessaron, [&](HWND dialog, const DialogHelp &help) {
+        ClickButton(dialog, IDC_HELPBUTTON);
         CHECK_EQ(WaitViewerTopic(tessaron, help.topic, &text).processId, viewer.processId);
     });
 

@@ -3,8 +3,6 @@
 
 #include "commands.h"
 
-#include <stdio.h>
-
 #include <algorithm>
 
 namespace {
@@ -12,51 +10,42 @@ namespace {
 // TESSARON.INI after a first start without the file, Windows directory C:\windows.
 std::string FirstStartSettings(int today)
 {
-    char day[16];
-    snprintf(day, sizeof day, "%d", today);
-    std::string d = day;
-    return CrLfLines({
-        "[Tessaron]",
-        "[iVersionMajor=1]",
-        "[iVersionMinor=0]",
-        "[iRevision=0]",
-        "[This file should not be altered manually.]",
-        "[Format:  typeVariableName <space> = <space> <value>]",
-        "[<value> = YES, NO, NUMERIC, PATHNAME -- NO ABBREVIATIONS.]",
-        "iSingleDriveView = NO",
-        "iExplorerView = YES",
-        "iShowScanIcon = YES",
-        "iShowExplorerIcon = YES",
-        "iCheckFloppySpace = NO",
-        "iShowDefragmentIcon = YES",
-        "iShowBackupIcon = NO",
-        "iShowDriveSpaceIcon = NO",
-        "iShowCompressionAgentIcon = NO",
-        "szExplorerLocation = C:\\windows\\explorer.exe",
-        "szScanLocation = C:\\windows\\scandskw.exe",
-        "szDefragmentLocation = C:\\windows\\defrag.exe",
-        "szBackupLocation = <undefined>",
-        "szDriveSpaceLocation = <undefined>",
-        "szCompressionAgentLocation = <undefined>",
-        "iLowSpaceWarningEnabled = NO",
-        "lMinimumSpace = 10",
-        "iEnableMaintenance = NO",
-        "iLastScan = " + d,
-        "iLastDefragment = " + d,
-        "iLastBackup = " + d,
-        "iLastCompression = " + d,
-        "iScanInterval = 0",
-        "iDefragmentInterval = 0",
-        "iBackupInterval = 0",
-        "iCompressionInterval = 0",
-        "iScanDiskDrivesSetting = TWO",
-        "iDefragDiskDrivesSetting = TWO",
-        "iStartStopSetting = YES",
-        "iIgnore = NO",
-        "iDefragmentMode = ONE",
-        "iDefragmentDisplayMode = THREE",
-        "szDrivesToScan = <undefined>",
-        "szDrivesToDefrag = <undefined>",
+    std::string d = std::to_string(today);
+    return SettingsText({
+        {"iSingleDriveView", "NO"},
+        {"iExplorerView", "YES"},
+        {"iShowScanIcon", "YES"},
+        {"iShowExplorerIcon", "YES"},
+        {"iCheckFloppySpace", "NO"},
+        {"iShowDefragmentIcon", "YES"},
+        {"iShowBackupIcon", "NO"},
+        {"iShowDriveSpaceIcon", "NO"},
+        {"iShowCompressionAgentIcon", "NO"},
+        {"szExplorerLocation", "C:\\windows\\explorer.exe"},
+        {"szScanLocation", "C:\\windows\\scandskw.exe"},
+        {"szDefragmentLocation", "C:\\windows\\defrag.exe"},
+        {"szBackupLocation", "<undefined>"},
+        {"szDriveSpaceLocation", "<undefined>"},
+        {"szCompressionAgentLocation", "<undefined>"},
+        {"iLowSpaceWarningEnabled", "NO"},
+        {"lMinimumSpace", "10"},
+        {"iEnableMaintenance", "NO"},
+        {"iLastScan", d},
+        {"iLastDefragment", d},
+        {"iLastBackup", d},
+        {"iLastCompression", d},
+        {"iScanInterval", "0"},
+        {"iDefragmentInterval", "0"},
+        {"iBackupInterval", "0"},
+        {"iCompressionInterval", "0"},
+        {"iScanDiskDrivesSetting", "TWO"},
+        {"iDefragDiskDrivesSetting", "TWO"},
+        {"iStartStopSetting", "YES"},
+        {"iIgnore", "NO"},
+        {"iDefragmentMode", "ONE"},
+        {"iDefragmentDisplayMode", "THREE"},
+        {"szDrivesToScan", "<undefined>"},
+        {"szDrivesToDefrag", "<undefined>"},
     });
 }
 
@@ -64,7 +53,7 @@ std::string FirstStartSettings(int today)
 
 SCENARIO(settings_first_start_file)
 {
-    std::string path = WindowsFile("TESSARON.INI");
+    std::string path = SettingsPath();
     CHECK(!FileExists(path));
     std::vector<std::string> before = FolderEntries(WindowsDirectory());
     int dayBefore = TodayDayNumber();
@@ -82,8 +71,7 @@ SCENARIO(settings_first_start_file)
     if (!WaitFor([&] { return FileExists(path); }))
         Fail("command %d wrote no %s", CmdMaintenance, path.c_str());
     // The command has finished once the program handles the next one.
-    ChooseTrayMenuItem(tessaron, ItemExit);
-    CHECK_EQ(WaitForExit(tessaron), 0ul);
+    ExitTessaron(tessaron);
     // The file is written whole or not at all: no temporary file stays.
     std::vector<std::string> added;
     for (const std::string &name : FolderEntries(WindowsDirectory()))

@@ -63,17 +63,6 @@ template <class Location> std::vector<std::string> AllIconsOn(Location location)
     return lines;
 }
 
-void WriteSettings(const std::vector<std::string> &lines)
-{
-    WriteFileBytes(WindowsFile("TESSARON.INI"), CrLfLines(lines));
-}
-
-void ExitTessaron(Program &tessaron)
-{
-    ChooseTrayMenuItem(tessaron, ItemExit);
-    CHECK_EQ(WaitForExit(tessaron), 0ul);
-}
-
 // ---------------------------------------------------------------- icon calls
 const char *Operation(DWORD operation)
 {
@@ -176,45 +165,49 @@ void SaveTrayScreenshot()
     SaveScreenshot(area, "tray.png", 2);
 }
 
+// ---------------------------------------------------------------- steps
+// The icons added at start-up in their order, then at Exit added again
+// (the menu does that, changing nothing) and removed in their order.
+void CheckAddedThenRemoved(std::initializer_list<int> added, std::initializer_list<int> removed,
+                           bool saveTray = false)
+{
+    Program tessaron = StartTessaron();
+    WaitTrayCalls(added.size());
+    CheckNoMoreTrayCalls(added.size(), 500);
+    std::vector<TrayCall> calls = TrayCalls();
+    CHECK_TEXT(Describe(calls), Sequence(NIM_ADD, added));
+    CheckRecords(calls, tessaron.window);
+    if (saveTray)
+        SaveTrayScreenshot();
+
+    Step("Exit: the icons are added again after the menu, then removed");
+    ClearTrayCalls();
+    ExitTessaron(tessaron);
+    calls = TrayCalls();
+    CHECK_TEXT(Describe(calls), Sequence(NIM_ADD, added) + ", " + Sequence(NIM_DELETE, removed));
+    CheckRecords(calls, tessaron.window);
+}
+
+// Each tool's failure: the message with its text, OK alone and an icon.
+void CheckToolFailure(const Program &tessaron, int icon)
+{
+    Step("left press over icon %d", icon);
+    PostTrayMouse(tessaron, icon, WM_LBUTTONDOWN);
+    CheckMessageBox(ToolOf(icon).failure, {IDOK}, IDOK);
+}
+
 }  // namespace
 
 // ---------------------------------------------------------------- icon calls
 SCENARIO(trayicons_default_icons_added_then_removed_at_exit)
 {
-    Program tessaron = StartTessaron();
-    WaitTrayCalls(5);
-    CheckNoMoreTrayCalls(5, 500);
-    std::vector<TrayCall> calls = TrayCalls();
-    CHECK_TEXT(Describe(calls), Sequence(NIM_ADD, {5, 11, 15, 10, 7}));
-    CheckRecords(calls, tessaron.window);
-    SaveTrayScreenshot();
-
-    Step("Exit: the menu adds them again (nothing changes), then all are removed");
-    ClearTrayCalls();
-    ExitTessaron(tessaron);
-    calls = TrayCalls();
-    CHECK_TEXT(Describe(calls), Sequence(NIM_ADD, {5, 11, 15, 10, 7}) + ", " +
-                                    Sequence(NIM_DELETE, {5, 7, 15, 10, 11}));
-    CheckRecords(calls, tessaron.window);
+    CheckAddedThenRemoved({5, 11, 15, 10, 7}, {5, 7, 15, 10, 11}, true);
 }
 
 SCENARIO(trayicons_all_icons_added_and_removed_in_their_orders)
 {
     WriteSettings(AllIconsOn([](const Tool &) { return std::string("<undefined>"); }));
-    Program tessaron = StartTessaron();
-    WaitTrayCalls(8);
-    CheckNoMoreTrayCalls(8, 500);
-    std::vector<TrayCall> calls = TrayCalls();
-    CHECK_TEXT(Describe(calls), Sequence(NIM_ADD, {5, 11, 15, 10, 7, 6, 8, 9}));
-    CheckRecords(calls, tessaron.window);
-
-    Step("Exit: added again after the menu, then removed in the remove order");
-    ClearTrayCalls();
-    ExitTessaron(tessaron);
-    calls = TrayCalls();
-    CHECK_TEXT(Describe(calls), Sequence(NIM_ADD, {5, 11, 15, 10, 7, 6, 8, 9}) + ", " +
-                                    Sequence(NIM_DELETE, {5, 7, 15, 10, 9, 8, 6, 11}));
-    CheckRecords(calls, tessaron.window);
+    CheckAddedThenRemoved({5, 11, 15, 10, 7, 6, 8, 9}, {5, 7, 15, 10, 9, 8, 6, 11});
 }
 
 SCENARIO(trayicons_added_again_when_the_taskbar_restarts)
@@ -262,12 +255,7 @@ SCENARIO(trayicons_backup_without_location_warns)
     WaitTrayCalls(6);
     CHECK_EQ(TrayCalls()[5].id, (UINT)IconBackup);
 
-    PostTrayMouse(tessaron, IconBackup, WM_LBUTTONDOWN);
-    HWND box = WaitMessageBox();
-    CHECK_TEXT(MessageBoxText(box), ToolOf(IconBackup).failure);
-    CHECK(MessageBoxButtons(box) == std::vector<int>{IDOK});
-    CHECK(MessageBoxHasIcon(box));
-    AnswerMessageBox(IDOK);
+    CheckToolFailure(tessaron, IconBackup);
     CHECK(!HasEnded(tessaron));
     ExitTessaron(tessaron);
 }
@@ -332,15 +320,8 @@ SCENARIO(trayicons_each_tool_warns_for_missing_location)
 {
     WriteSettings(AllIconsOn([](const Tool &tool) { return "C:\\rec\\missing\\" + std::string(tool.recorder); }));
     Program tessaron = StartTessaron();
-    for (const Tool &tool : Tools()) {
-        Step("left press over icon %d", tool.icon);
-        PostTrayMouse(tessaron, tool.icon, WM_LBUTTONDOWN);
-        HWND box = WaitMessageBox();
-        CHECK_TEXT(MessageBoxText(box), tool.failure);
-        CHECK(MessageBoxButtons(box) == std::vector<int>{IDOK});
-        CHECK(MessageBoxHasIcon(box));
-        AnswerMessageBox(IDOK);
-    }
+    for (const Tool &tool : Tools())
+        CheckToolFailure(tessaron, tool.icon);
     CHECK(!HasEnded(tessaron));
     ExitTessaron(tessaron);
 }
@@ -360,18 +341,9 @@ SCENARIO(trayicons_about_box_shows_icon_and_version)
     CHECK(icon != 0);
     CHECK_TEXT(ControlText(about, IDOK), "OK");
 
-    // Centred: the client size, halved, off the middle of the desktop.
-    RECT desktop, window, client;
-    GetWindowRect(GetDesktopWindow(), &desktop);
-    GetWindowRect(about, &window);
-    GetClientRect(about, &client);
-    CHECK_EQ(window.left, desktop.right / 2 - client.right / 2);
-    CHECK_EQ(window.top, desktop.bottom / 2 - client.bottom / 2);
-
-    SaveScreenshot(window, "about.png");
-
-    ClickButton(about, IDOK);
-    WaitWindowGone(about);
+    CheckCentred(about);
+    SaveWindowScreenshot(about, "about.png");
+    PressButton(about, IDOK);
     std::string settingsAfter;
     CHECK_EQ(ReadFileBytes(WindowsFile("TESSARON.INI"), &settingsAfter), hadSettings);
     CHECK(settingsAfter == settingsBefore);  // About writes nothing

@@ -9,19 +9,10 @@ const char ExplorerFailure[] =
     "The Windows Explorer (EXPLORER.EXE) could not be started.  You may need to locate it "
     "using \"Set Tool Locations\" in the \"Options\" dialog box.";
 
-// A settings file that names only the keys the scenario cares about: the
-// reader looks for each key anywhere and leaves the others alone.
-void WriteSettings(const std::string &explorer, const char *explorerView)
+// Only the keys the scenario cares about.
+void WriteExplorerSettings(const std::string &explorer, const char *explorerView)
 {
-    WriteFileBytes(WindowsFile("TESSARON.INI"),
-                   CrLfLines({"[Tessaron]", "iExplorerView = " + std::string(explorerView),
-                              "szExplorerLocation = " + explorer}));
-}
-
-void ExitTessaron(Program &tessaron)
-{
-    ChooseTrayMenuItem(tessaron, ItemExit);
-    CHECK_EQ(WaitForExit(tessaron), 0ul);
+    WriteSettings({"[Tessaron]", "iExplorerView = " + std::string(explorerView), "szExplorerLocation = " + explorer});
 }
 
 // Explorer at C: with the given view setting; returns the logged command line.
@@ -29,7 +20,7 @@ std::string OpenDriveC(const char *explorerView)
 {
     CHECK_EQ(GetDriveTypeA("C:\\"), (UINT)DRIVE_FIXED);
     std::string explorer = InstallRecorder("explorer.exe");
-    WriteSettings(explorer, explorerView);
+    WriteExplorerSettings(explorer, explorerView);
     Program tessaron = StartTessaron();
     ChooseTrayMenuItem(tessaron, ItemFirstDrive + ('C' - 'A'));
     WaitRecorderLines("explorer.exe", 1);
@@ -54,14 +45,10 @@ SCENARIO(traymenu_drive_single_pane_view)
 
 SCENARIO(traymenu_drive_missing_explorer_warns)
 {
-    WriteSettings("C:\\rec\\missing.exe", "YES");
+    WriteExplorerSettings("C:\\rec\\missing.exe", "YES");
     Program tessaron = StartTessaron();
     ChooseTrayMenuItem(tessaron, ItemFirstDrive + ('C' - 'A'));
-    HWND box = WaitMessageBox();
-    CHECK_TEXT(MessageBoxText(box), ExplorerFailure);
-    CHECK(MessageBoxButtons(box) == std::vector<int>{IDOK});
-    CHECK(MessageBoxHasIcon(box));
-    AnswerMessageBox(IDOK);
+    CheckMessageBox(ExplorerFailure, {IDOK}, IDOK);
     CHECK(!HasEnded(tessaron));
     ExitTessaron(tessaron);
 }
@@ -69,16 +56,8 @@ SCENARIO(traymenu_drive_missing_explorer_warns)
 SCENARIO(traymenu_exit_ends_with_code_0)
 {
     Program tessaron = StartTessaron();
-    ChooseTrayMenuItem(tessaron, ItemExit);
-    CHECK_EQ(WaitForExit(tessaron), 0ul);
-    // Closing asks WinHelp to quit twice: the program's help file (beside
-    // the program, upper case), then with no file.
-    std::vector<HelpCall> calls = HelpCalls();
-    CHECK_EQ(calls.size(), 2u);
-    CHECK_EQ(calls[0].command, (UINT)HELP_QUIT);
-    CHECK_TEXT(calls[0].file, "C:\\TESSARON\\TESSARON.HLP");
-    CHECK_EQ(calls[1].command, (UINT)HELP_QUIT);
-    CHECK_TEXT(calls[1].file, "");
+    ExitTessaron(tessaron);
+    CheckHelpQuitRequests(tessaron, 0);
 }
 
 // Drive items follow the drive list: A: is item 8000, which as a command
@@ -88,7 +67,7 @@ SCENARIO_DRIVES(traymenu_floppy_and_cdrom_drives, "a:floppy d:cdrom:missing")
     CHECK_EQ(GetDriveTypeA("A:\\"), (UINT)DRIVE_REMOVABLE);
     CHECK_EQ(GetDriveTypeA("D:\\"), (UINT)DRIVE_CDROM);
     std::string explorer = InstallRecorder("explorer.exe");
-    WriteSettings(explorer, "YES");
+    WriteExplorerSettings(explorer, "YES");
     Program tessaron = StartTessaron();
     ChooseTrayMenuItem(tessaron, ItemFirstDrive + ('A' - 'A'));
     WaitRecorderLines("explorer.exe", 1);

@@ -9,97 +9,55 @@
 #include "app.h"
 #include "commands.h"
 #include "settings.h"
+#include "textops.h"
 
 TEST(DayNumber, CountsFebruaryAsTwentyNineDays)
 {
-    struct Case {
+    const struct {
         int month, day, expected;
     } cases[] = {
-        {1, 1, 1},     {1, 31, 31},   {2, 1, 32},   {2, 28, 59},    {2, 29, 60},
-        {3, 1, 61},    {4, 1, 92},    {6, 30, 182}, {7, 1, 183},    {9, 30, 274},
-        {12, 1, 336},  {12, 31, 366}, {0, 5, 0},    {13, 1, 0},
+        {1, 1, 1},   {2, 28, 59},   {2, 29, 60},   {3, 1, 61}, {4, 1, 92}, {7, 1, 183},
+        {10, 1, 275}, {12, 31, 366}, {0, 5, 0},    {13, 1, 0},
     };
-    for (const Case &c : cases)
+    for (const auto &c : cases)
         EXPECT_EQ(DayNumber(c.month, c.day), c.expected) << c.month << "/" << c.day;
-}
 
-TEST(DayNumber, TodayFollowsTheLocalDate)
-{
+    // Today's number comes from the local date (midnight may pass in between).
     time_t now = time(NULL);
     int before = DayNumber(localtime(&now)->tm_mon + 1, localtime(&now)->tm_mday);
     int today = TodayDayNumber();
     now = time(NULL);
-    int after = DayNumber(localtime(&now)->tm_mon + 1, localtime(&now)->tm_mday);
-    EXPECT_TRUE(today == before || today == after);  // midnight may pass in between
-    EXPECT_GE(today, 1);
-    EXPECT_LE(today, 366);
+    EXPECT_TRUE(today == before || today == DayNumber(localtime(&now)->tm_mon + 1, localtime(&now)->tm_mday));
 }
 
 TEST(HelpPath, IsTheHelpFileInTheProgramsOwnFolder)
 {
-    struct Case {
+    const struct {
         const char *module, *expected;
     } cases[] = {
         {"C:\\TOOLS\\TESSARON\\TESSARON.EXE", "C:\\TOOLS\\TESSARON\\TESSARON.HLP"},
-        {"C:\\TESSARON.EXE", "C:\\TESSARON.HLP"},
-        {"C:\\TOOLS\\OTHER.EXE", "C:\\TOOLS\\TESSARON.HLP"},               // renamed program
+        {"C:\\TOOLS\\OTHER.EXE", "C:\\TOOLS\\TESSARON.HLP"},  // renamed program
         {"C:\\TESSARON.EXE\\BIN\\TESSARON.EXE", "C:\\TESSARON.EXE\\BIN\\TESSARON.HLP"},  // folder so named
-        {"C:\\ZEPH.EXE\\ZEPH.EXE", "C:\\ZEPH.EXE\\TESSARON.HLP"},
         {"c:\\program files\\tessaron\\tessaron.exe", "C:\\PROGRAM FILES\\TESSARON\\TESSARON.HLP"},
-        {"C:\\\\TOOLS\\\\\\TESSARON.EXE", "C:\\TOOLS\\TESSARON.HLP"},     // doubled and tripled
-        {"C:\\TOOLS\\\\\\\\\\TESSARON.EXE", "C:\\TOOLS\\TESSARON.HLP"},   // a run of five
-        {"\\\\SERVER\\SHARE\\TESSARON.EXE", "\\\\SERVER\\SHARE\\TESSARON.HLP"},  // network path
-        {"TESSARON.EXE", "TESSARON.HLP"},                                 // no folder at all
+        {"C:\\\\TOOLS\\\\\\\\\\TESSARON.EXE", "C:\\TOOLS\\TESSARON.HLP"},  // runs of two and five
+        {"\\\\SERVER\\SHARE\\TESSARON.EXE", "\\\\SERVER\\SHARE\\TESSARON.HLP"},
+        {"TESSARON.EXE", "TESSARON.HLP"},  // no folder at all
         {"C:/tools/tessaron.exe", "C:/TOOLS\\TESSARON.HLP"},
     };
-    for (const Case &c : cases) {
+    for (const auto &c : cases) {
         char out[HelpPathSize];
         memset(out, 'x', sizeof out);
         EXPECT_TRUE(HelpPathFromModulePath(c.module, out, sizeof out)) << c.module;
         EXPECT_STREQ(out, c.expected) << c.module;
     }
-}
 
-TEST(HelpPath, ThatDoesNotFitIsRefusedNotCut)
-{
-    std::string folder = "C:\\" + std::string(HelpPathSize, 'D');
-    std::string module = folder + "\\TESSARON.EXE";
+    // Exactly full fits; one more character is refused, not cut.
     char out[HelpPathSize];
-    EXPECT_FALSE(HelpPathFromModulePath(module.c_str(), out, sizeof out));
-    EXPECT_STREQ(out, "");
-
-    // Exactly full: folder + "\TESSARON.HLP" takes size - 1 characters.
     std::string fits = "C:\\" + std::string(HelpPathSize - 1 - 3 - 13, 'D');
     EXPECT_TRUE(HelpPathFromModulePath((fits + "\\A.EXE").c_str(), out, sizeof out));
     EXPECT_EQ(strlen(out), (size_t)HelpPathSize - 1);
     EXPECT_FALSE(HelpPathFromModulePath((fits + "D\\A.EXE").c_str(), out, sizeof out));
-}
-
-TEST(DriveLabel, NamesEachTypeOfDrive)
-{
-    struct Case {
-        char letter;
-        unsigned type;
-        const char *expected;
-    } cases[] = {
-        {'A', DriveTypeRemovable, "Drive A:\\ [Floppy Disk]"},
-        {'B', DriveTypeRemovable, "Drive B:\\ [Floppy Disk]"},
-        {'C', DriveTypeRemovable, "Drive C:\\ [Removable]"},
-        {'Z', DriveTypeRemovable, "Drive Z:\\ [Removable]"},
-        {'A', DriveTypeFixed, "Drive A:\\ [Hard Disk]"},
-        {'C', DriveTypeFixed, "Drive C:\\ [Hard Disk]"},
-        {'N', DriveTypeRemote, "Drive N:\\ [Network Connection]"},
-        {'D', DriveTypeCdrom, "Drive D:\\ [CD-ROM]"},
-        {'R', DriveTypeRamdisk, "Drive R:\\ [RAM Disk]"},
-        {'Q', DriveTypeUnknown, "Drive Q:\\ []"},
-        {'Q', DriveTypeNoRootDir, "Drive Q:\\ []"},
-        {'Q', 99, "Drive Q:\\ []"},
-    };
-    for (const Case &c : cases) {
-        char label[MenuLabelSize];
-        DriveLabel(c.letter, c.type, label);
-        EXPECT_STREQ(label, c.expected);
-    }
+    EXPECT_STREQ(out, "");
 }
 
 namespace {
@@ -109,60 +67,55 @@ std::vector<std::string> AskedRoots;
 unsigned SampleDriveType(const char *root)
 {
     AskedRoots.push_back(root);
-    switch (root[0]) {
-    case 'A': return DriveTypeRemovable;
-    case 'D': return DriveTypeCdrom;
-    case 'E': return DriveTypeRemovable;
-    default: return DriveTypeFixed;
-    }
+    const unsigned types[] = {DriveTypeRemovable, DriveTypeRemovable, DriveTypeFixed, DriveTypeCdrom,
+                              DriveTypeRemovable, DriveTypeRemote, DriveTypeRamdisk, DriveTypeUnknown};
+    return root[0] - 'A' < 8 ? types[root[0] - 'A'] : (unsigned)DriveTypeFixed;
 }
 
 std::vector<std::string> Layout(unsigned long mask)
 {
+    AskedRoots.clear();
     MenuEntry entries[TrayMenuMaxEntries];
     int count = TrayMenuLayout(mask, SampleDriveType, entries);
     std::vector<std::string> lines;
     for (int i = 0; i < count; i++)
-        lines.push_back(entries[i].separator ? std::string("-")
-                                             : std::to_string(entries[i].id) + " " + entries[i].text);
+        lines.push_back(entries[i].separator ? "-" : std::to_string(entries[i].id) + " " + entries[i].text);
     return lines;
 }
-
-const std::vector<std::string> FixedItems = {
-    "3 Open...", "-", "7 AutoMaintenance...", "-", "4 Options...", "-",
-    "6 Help Topics", "-", "2 About Tessaron...", "-", "1 Exit",
-};
 
 }  // namespace
 
 TEST(TrayMenuLayout, ListsDrivesThenTheFixedItems)
 {
-    AskedRoots.clear();
+    const std::vector<std::string> fixed = {
+        "3 Open...", "-", "7 AutoMaintenance...", "-", "4 Options...", "-",
+        "6 Help Topics", "-", "2 About Tessaron...", "-", "1 Exit",
+    };
     std::vector<std::string> expected = {
-        "8000 Drive A:\\ [Floppy Disk]", "8002 Drive C:\\ [Hard Disk]", "8003 Drive D:\\ [CD-ROM]", "-"};
-    expected.insert(expected.end(), FixedItems.begin(), FixedItems.end());
-    EXPECT_EQ(Layout(0x1 | 0x4 | 0x8), expected);
-    EXPECT_EQ(AskedRoots, (std::vector<std::string>{"A:\\", "C:\\", "D:\\"}));
-}
+        "8000 Drive A:\\ [Floppy Disk]", "8001 Drive B:\\ [Floppy Disk]", "8002 Drive C:\\ [Hard Disk]",
+        "8003 Drive D:\\ [CD-ROM]", "8004 Drive E:\\ [Removable]", "8005 Drive F:\\ [Network Connection]",
+        "8006 Drive G:\\ [RAM Disk]", "8007 Drive H:\\ []", "-"};
+    expected.insert(expected.end(), fixed.begin(), fixed.end());
+    EXPECT_EQ(Layout(0xFF), expected);
+    EXPECT_EQ(AskedRoots, (std::vector<std::string>{"A:\\", "B:\\", "C:\\", "D:\\", "E:\\", "F:\\", "G:\\", "H:\\"}));
 
-TEST(TrayMenuLayout, EmptyMaskBeginsWithOpen)
-{
-    EXPECT_EQ(Layout(0), FixedItems);
-    EXPECT_EQ(Layout(0xFC000000ul), FixedItems);  // bits beyond Z: are no drives
-}
+    EXPECT_EQ(Layout(0), fixed);  // no drives: no separator either
+    EXPECT_EQ(Layout(0xFC000000ul), fixed);  // bits beyond Z: are no drives
+    std::vector<std::string> all = Layout(0x3FFFFFFul);
+    ASSERT_EQ(all.size(), (size_t)TrayMenuMaxEntries);
+    EXPECT_EQ(all[25], "8025 Drive Z:\\ [Hard Disk]");
+    EXPECT_EQ(all[26], "-");
 
-TEST(TrayMenuLayout, AllTwentySixDrivesFit)
-{
-    std::vector<std::string> lines = Layout(0x3FFFFFFul);
-    ASSERT_EQ(lines.size(), (size_t)TrayMenuMaxEntries);
-    EXPECT_EQ(lines[4], "8004 Drive E:\\ [Removable]");
-    EXPECT_EQ(lines[25], "8025 Drive Z:\\ [Hard Disk]");
-    EXPECT_EQ(lines[26], "-");
+    char label[MenuLabelSize];
+    DriveLabel('A', DriveTypeFixed, label);  // only a removable A: is a floppy
+    EXPECT_STREQ(label, "Drive A:\\ [Hard Disk]");
+    DriveLabel('Q', 99, label);
+    EXPECT_STREQ(label, "Drive Q:\\ []");
 }
 
 TEST(TrayMenuChoice, MapsItemsToActions)
 {
-    struct Case {
+    const struct {
         int item;
         TrayChoiceKind kind;
         int command;
@@ -178,12 +131,10 @@ TEST(TrayMenuChoice, MapsItemsToActions)
         {ItemMaintenance, TrayChoiceKind::PostCommand, CmdMaintenance, 0},
         {7999, TrayChoiceKind::Nothing, 0, 0},
         {8000, TrayChoiceKind::OpenDrive, 0, 'A'},  // drive A:, not Help Topics
-        {8002, TrayChoiceKind::OpenDrive, 0, 'C'},
         {8025, TrayChoiceKind::OpenDrive, 0, 'Z'},
         {8026, TrayChoiceKind::Nothing, 0, 0},
-        {-1, TrayChoiceKind::Nothing, 0, 0},
     };
-    for (const Case &c : cases) {
+    for (const auto &c : cases) {
         TrayChoice choice = DecideTrayMenuChoice(c.item);
         EXPECT_EQ(choice.kind, c.kind) << c.item;
         if (c.kind == TrayChoiceKind::PostCommand) {
@@ -195,50 +146,34 @@ TEST(TrayMenuChoice, MapsItemsToActions)
     }
 }
 
-TEST(ExplorerCommand, JoinsProgramSwitchesAndTarget)
+TEST(ExplorerCommand, JoinsProgramSwitchesAndTargetNeverCut)
 {
-    struct Case {
+    const struct {
         const char *location;
         int view;
         const char *target, *expected;
     } cases[] = {
         {"C:\\WINDOWS\\explorer.exe", 1, "C:\\", "C:\\WINDOWS\\explorer.exe /n,/e,C:\\"},
         {"C:\\WINDOWS\\explorer.exe", 0, "C:\\", "C:\\WINDOWS\\explorer.exe /n,C:\\"},
-        {"", 1, "A:\\", "EXPLORER.EXE /n,/e,A:\\"},
         {"", 7, "D:\\My Files", "EXPLORER.EXE /n,/e,D:\\My Files"},
         {"", 0, "", "EXPLORER.EXE /n,"},
     };
-    for (const Case &c : cases) {
-        SettingsRecord s = InitialSettings();
-        strcpy(s.szExplorerLocation, c.location);
+    SettingsRecord s = InitialSettings();
+    char out[ExplorerCommandSize];
+    for (const auto &c : cases) {
+        CopyText(s.szExplorerLocation, LocationSize, c.location);
         s.iExplorerView = c.view;
-        char out[ExplorerCommandSize];
         EXPECT_TRUE(BuildExplorerCommand(s, c.target, out, sizeof out));
         EXPECT_STREQ(out, c.expected);
     }
-}
 
-TEST(ExplorerCommand, LongestLocationAndTargetAreNeverCut)
-{
-    SettingsRecord s = InitialSettings();
-    std::string location(LocationSize - 1, 'L');
-    std::string target(ExplorerTargetSize - 1, 'T');
-    strcpy(s.szExplorerLocation, location.c_str());
+    // The longest location and the longest target fit whole.
+    std::string location(LocationSize - 1, 'L'), target(ExplorerTargetSize - 1, 'T');
+    CopyText(s.szExplorerLocation, LocationSize, location.c_str());
     s.iExplorerView = 1;
-    char out[ExplorerCommandSize];
     ASSERT_TRUE(BuildExplorerCommand(s, target.c_str(), out, sizeof out));
     EXPECT_EQ(std::string(out), location + " /n,/e," + target);
-    EXPECT_EQ(strlen(out), sizeof out - 1);
-
     // A target beyond any source is refused whole rather than cut.
-    std::string tooLong = target + "T";
-    EXPECT_FALSE(BuildExplorerCommand(s, tooLong.c_str(), out, sizeof out));
+    EXPECT_FALSE(BuildExplorerCommand(s, (target + "T").c_str(), out, sizeof out));
     EXPECT_STREQ(out, "");
-}
-
-TEST(ExplorerCommand, FailureMessageIsExact)
-{
-    EXPECT_STREQ(ExplorerFailureMessage,
-                 "The Windows Explorer (EXPLORER.EXE) could not be started.  You may need to locate "
-                 "it using \"Set Tool Locations\" in the \"Options\" dialog box.");
 }

@@ -122,6 +122,8 @@ Bytes MakeHelpFile(const std::vector<std::pair<std::string, uint32_t>>& topics,
     return out;
 }
 
+const char kContexts[] =
+    "# numbers\n9000 Top\n2000 options\n5000 toollocations\n3    maintenance\n103 scandisk\n104 defrag\n";
 const std::vector<std::pair<std::string, uint32_t>> kTopics = {
     {"Top", 0}, {"options", 0x104E9}, {"toollocations", 0x1832F}, {"maintenance", 0x18996},
     {"scandisk", 0x207E3}, {"defrag", 0x28266},
@@ -137,9 +139,8 @@ std::vector<hlpfile::ContextLine> Lines(const std::string& text) {
 TEST(HlpMap, TopicHashMatchesTheHelpCompiler) {
     // Values read from the |CONTEXT tree of files that halibut compiled.
     const std::pair<const char*, uint32_t> cases[] = {
-        {"Top", 0x00010959},     {"top", 0x00010959},         {"TOP", 0x00010959},
-        {"options", 0xC01D666A}, {"options.sub", 0x74B8C542}, {"intro_topic", 0x8499B052},
-        {"", 1},
+        {"Top", 0x00010959},         {"tOP", 0x00010959},         {"options", 0xC01D666A},
+        {"options.sub", 0x74B8C542}, {"intro_topic", 0x8499B052}, {"", 1},
     };
     for (const auto& c : cases) EXPECT_EQ(hlpfile::TopicHash(c.first), c.second) << c.first;
 }
@@ -148,11 +149,7 @@ TEST(HlpMap, EachNumberOpensItsTopic) {
     Bytes hlp = MakeHelpFile(kTopics);
     const Bytes original = hlp;
     std::string error;
-    ASSERT_TRUE(hlpfile::AddContextMap(
-        &hlp, Lines("# numbers\n9000 Top\n2000 options\n5000 toollocations\n3    maintenance\n"
-                    "103 scandisk\n104 defrag\n"),
-        "contexts.txt", &error))
-        << error;
+    ASSERT_TRUE(hlpfile::AddContextMap(&hlp, Lines(kContexts), "contexts.txt", &error)) << error;
 
     std::vector<hlpfile::MapEntry> map;
     ASSERT_TRUE(hlpfile::ReadContextMap(hlp, &map, &error)) << error;
@@ -177,9 +174,7 @@ TEST(HlpMap, EachNumberOpensItsTopic) {
 
     // The build date is zeroed, so a build at another time gives the same bytes.
     Bytes again = MakeHelpFile(kTopics, 0x12345678);
-    ASSERT_TRUE(hlpfile::AddContextMap(&again, Lines("9000 Top\n2000 options\n5000 toollocations\n3 maintenance\n"
-                                                     "103 scandisk\n104 defrag\n"),
-                                       "contexts.txt", &error));
+    ASSERT_TRUE(hlpfile::AddContextMap(&again, Lines(kContexts), "contexts.txt", &error));
     EXPECT_EQ(again, hlp);
 }
 
@@ -212,13 +207,10 @@ TEST(HlpMap, MalformedContextListsAreRefused) {
 
 TEST(HlpMap, DamagedFilesFailWithoutReadingPastTheEnd) {
     const Bytes good = MakeHelpFile(kTopics);
-    Bytes badMagic = good;
+    Bytes badMagic = good, wrongSize = good, badDirectory = good, shortFile(good.begin(), good.begin() + 10);
     badMagic[0] = 0;
-    Bytes wrongSize = good;
     wrongSize.pop_back();
-    Bytes badDirectory = good;
     badDirectory[7] = 0x7F;  // directory start far outside
-    Bytes shortFile(good.begin(), good.begin() + 10);
     const std::pair<const char*, Bytes> cases[] = {
         {"magic", badMagic}, {"size", wrongSize}, {"directory", badDirectory}, {"short", shortFile}};
     for (const auto& c : cases) {

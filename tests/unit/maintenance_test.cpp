@@ -11,29 +11,23 @@
 
 namespace {
 
-struct DueCase {
-    int today, last, interval;
-    bool due;
-};
-
 TEST(IsTaskDue, TableOfCases)
 {
-    const DueCase cases[] = {
+    const struct {
+        int today, last, interval;
+        bool due;
+    } cases[] = {
         {107, 100, 7, false},  // exactly the interval: not yet
         {108, 100, 7, true},
-        {100, 100, 7, false},
         {200, 100, 0, false},  // 0 never reminds
-        {366, 1, 0, false},
         {3, 360, 0, false},
         {100, 100, -1, true},  // a negative interval: due at every start
-        {100, 50, -5, true},
         {3, 360, -1, true},
         {61, 59, 1, true},  // 28 February to 1 March counts 2 in every year
         {61, 59, 2, false},
         {3, 360, 7, true},  // the year has turned: 6 + 3 = 9 days
         {3, 360, 8, true},
         {3, 360, 9, false},
-        {1, 366, 0, false},
         {1, 366, 1, false},  // 31 December to 1 January counts 1
         {366, 1, 364, true},
         {366, 1, 365, false},
@@ -42,184 +36,97 @@ TEST(IsTaskDue, TableOfCases)
         {1, INT_MAX, 7, false},
         {INT_MIN, INT_MAX, -1, false},
     };
-    for (const DueCase &c : cases)
+    for (const auto &c : cases)
         EXPECT_EQ(IsTaskDue(c.today, c.last, c.interval), c.due)
             << "today " << c.today << " last " << c.last << " interval " << c.interval;
 }
 
-struct CommandCase {
-    const char *name;
-    void (*adjust)(SettingsRecord &s);
-    MaintenanceTask task;
-    const char *expected;
-};
-
 TEST(TaskCommandLine, TableOfCases)
 {
-    const CommandCase cases[] = {
-        {"default scan",
-         [](SettingsRecord &s) { CopyText(s.szScanLocation, LocationSize, "C:\\WINDOWS\\scandskw.exe"); },
-         TaskScan, "C:\\WINDOWS\\scandskw.exe /a /n"},
-        {"default defrag",
-         [](SettingsRecord &s) { CopyText(s.szDefragmentLocation, LocationSize, "C:\\WINDOWS\\defrag.exe"); },
-         TaskDefragment, "C:\\WINDOWS\\defrag.exe /all /F /noprompt"},
-        {"listed drives, ignore errors",
-         [](SettingsRecord &s) {
-             s.iScanDiskDrivesSetting = 0;
-             CopyText(s.szDrivesToScan, DriveListSize, "C:, D:,E:");
-             s.iIgnore = 1;
-             s.iStartStopSetting = 0;
-         },
-         TaskScan, "SCANDSKW.EXE C: D: E: /p"},
-        {"defrag one drive, files only, concise",
-         [](SettingsRecord &s) {
-             s.iDefragDiskDrivesSetting = 0;
-             CopyText(s.szDrivesToDefrag, DriveListSize, "D:");
-             s.iDefragmentMode = 1;
-             s.iDefragmentDisplayMode = 0;
-         },
-         TaskDefragment, "DEFRAG.EXE D: /U /concise"},
-        {"defrag free space, detailed",
-         [](SettingsRecord &s) {
-             s.iDefragmentMode = 2;
-             s.iDefragmentDisplayMode = 1;
-         },
-         TaskDefragment, "DEFRAG.EXE /all /Q /detailed"},
-        {"defrag modes out of range add nothing",
-         [](SettingsRecord &s) {
-             s.iDefragmentMode = 3;
-             s.iDefragmentDisplayMode = -1;
-         },
-         TaskDefragment, "DEFRAG.EXE /all"},
-        {"empty list leaves a double blank",
-         [](SettingsRecord &s) { s.iScanDiskDrivesSetting = 0; }, TaskScan, "SCANDSKW.EXE  /n"},
-        {"only exactly 1 means all drives",
-         [](SettingsRecord &s) {
-             s.iScanDiskDrivesSetting = 2;
-             CopyText(s.szDrivesToScan, DriveListSize, "C:");
-             s.iStartStopSetting = 2;
-             s.iIgnore = 2;
-         },
-         TaskScan, "SCANDSKW.EXE C:"},
-        {"comma without blank",
-         [](SettingsRecord &s) {
-             s.iScanDiskDrivesSetting = 0;
-             CopyText(s.szDrivesToScan, DriveListSize, "C:,D:");
-         },
-         TaskScan, "SCANDSKW.EXE C: D: /n"},
-        {"comma and blank",
-         [](SettingsRecord &s) {
-             s.iDefragDiskDrivesSetting = 0;
-             CopyText(s.szDrivesToDefrag, DriveListSize, "C:, D:");
-         },
-         TaskDefragment, "DEFRAG.EXE C: D: /F /noprompt"},
-        {"double comma and blank before comma stay two blanks",
-         [](SettingsRecord &s) {
-             s.iScanDiskDrivesSetting = 0;
-             CopyText(s.szDrivesToScan, DriveListSize, "C:,,D: ,E:, , F:");
-             s.iStartStopSetting = 0;
-         },
-         TaskScan, "SCANDSKW.EXE C:  D:  E:  F:"},
-        {"backup has no arguments", [](SettingsRecord &) {}, TaskBackup, "BACKUP.EXE"},
-        {"backup location is the program",
-         [](SettingsRecord &s) { CopyText(s.szBackupLocation, LocationSize, "D:\\TOOLS\\BACKUP.EXE"); },
-         TaskBackup, "D:\\TOOLS\\BACKUP.EXE"},
-        {"re-compression", [](SettingsRecord &) {}, TaskCompression, "CMPAGENT.EXE"},
-        {"location with its own argument, never quoted",
-         [](SettingsRecord &s) { CopyText(s.szCompressionAgentLocation, LocationSize, "C:\\Program Files\\agent.exe /x"); },
-         TaskCompression, "C:\\Program Files\\agent.exe /x"},
+    using S = SettingsRecord;
+    char (S::*const locations[])[LocationSize] = {&S::szScanLocation, &S::szDefragmentLocation, &S::szBackupLocation,
+                                                  &S::szCompressionAgentLocation};
+    // all, drives, first and second go to the scan's iScanDiskDrivesSetting,
+    // szDrivesToScan, iStartStopSetting and iIgnore, or to the defragmenter's
+    // iDefragDiskDrivesSetting, szDrivesToDefrag, iDefragmentMode and
+    // iDefragmentDisplayMode.
+    const struct {
+        MaintenanceTask task;
+        const char *location;
+        int all;
+        const char *drives;
+        int first, second;
+        const char *expected;
+    } cases[] = {
+        // The examples: defaults with C:\WINDOWS, listed drives, one drive, backup.
+        {TaskScan, "C:\\WINDOWS\\scandskw.exe", 1, "", 1, 0, "C:\\WINDOWS\\scandskw.exe /a /n"},
+        {TaskDefragment, "C:\\WINDOWS\\defrag.exe", 1, "", 0, 2, "C:\\WINDOWS\\defrag.exe /all /F /noprompt"},
+        {TaskScan, "", 0, "C:, D:,E:", 0, 1, "SCANDSKW.EXE C: D: E: /p"},
+        {TaskDefragment, "", 0, "D:", 1, 0, "DEFRAG.EXE D: /U /concise"},
+        {TaskBackup, "", 0, "C:", 0, 0, "BACKUP.EXE"},
+        // The empty list leaves a double blank; only exactly 1 means "on".
+        {TaskScan, "", 0, "", 1, 0, "SCANDSKW.EXE  /n"},
+        {TaskScan, "", 2, "C:", 2, 2, "SCANDSKW.EXE C:"},
+        {TaskDefragment, "", 0, "C: D:", 2, 1, "DEFRAG.EXE C: D: /Q /detailed"},
+        {TaskDefragment, "", 1, "", 3, -1, "DEFRAG.EXE /all"},  // modes out of range add nothing
+        {TaskBackup, "D:\\TOOLS\\BACKUP.EXE", 0, "", 0, 0, "D:\\TOOLS\\BACKUP.EXE"},
+        {TaskCompression, "", 0, "", 0, 0, "CMPAGENT.EXE"},
+        // A location with its own argument, never quoted.
+        {TaskCompression, "C:\\Program Files\\agent.exe /x", 0, "", 0, 0, "C:\\Program Files\\agent.exe /x"},
     };
-    for (const CommandCase &c : cases) {
+    for (const auto &c : cases) {
         SettingsRecord s = InitialSettings();
-        c.adjust(s);
+        CopyText(s.*locations[c.task], LocationSize, c.location);
+        bool scan = c.task == TaskScan;
+        (scan ? s.iScanDiskDrivesSetting : s.iDefragDiskDrivesSetting) = c.all;
+        CopyText(scan ? s.szDrivesToScan : s.szDrivesToDefrag, DriveListSize, c.drives);
+        (scan ? s.iStartStopSetting : s.iDefragmentMode) = c.first;
+        (scan ? s.iIgnore : s.iDefragmentDisplayMode) = c.second;
         char line[ToolCommandLineSize];
-        EXPECT_TRUE(TaskCommandLine(s, c.task, line, sizeof line)) << c.name;
-        EXPECT_STREQ(line, c.expected) << c.name;
+        EXPECT_TRUE(TaskCommandLine(s, c.task, line, sizeof line)) << c.expected;
+        EXPECT_STREQ(line, c.expected);
     }
-}
 
-TEST(TaskCommandLine, LongestLocationAndArgumentsAreNeverCut)
-{
+    // The longest location and the longest arguments are never cut.
     SettingsRecord s = InitialSettings();
-    memset(s.szDefragmentLocation, 'x', LocationSize - 1);
-    s.szDefragmentLocation[LocationSize - 1] = '\0';
-    memset(s.szDrivesToDefrag, 'd', DriveListSize - 1);
-    s.szDrivesToDefrag[DriveListSize - 1] = '\0';
-    s.iDefragDiskDrivesSetting = 0;
-    s.iDefragmentMode = 1;
-    s.iDefragmentDisplayMode = 1;
+    const std::string location(LocationSize - 1, 'x'), drives(DriveListSize - 1, 'd');
+    CopyText(s.szDefragmentLocation, LocationSize, location.c_str());
+    CopyText(s.szDrivesToDefrag, DriveListSize, drives.c_str());
+    s.iDefragDiskDrivesSetting = 0, s.iDefragmentMode = 1, s.iDefragmentDisplayMode = 1;
     char line[ToolCommandLineSize];
     ASSERT_TRUE(TaskCommandLine(s, TaskDefragment, line, sizeof line));
-    std::string expected = std::string(LocationSize - 1, 'x') + " " +
-                           std::string(DriveListSize - 1, 'd') + " /U /detailed";
-    EXPECT_EQ(line, expected);
-
-    memset(s.szScanLocation, 'y', LocationSize - 1);
-    s.szScanLocation[LocationSize - 1] = '\0';
-    memset(s.szDrivesToScan, ',', DriveListSize - 1);
-    s.szDrivesToScan[DriveListSize - 1] = '\0';
-    s.iScanDiskDrivesSetting = 0;
-    s.iIgnore = 1;
-    ASSERT_TRUE(TaskCommandLine(s, TaskScan, line, sizeof line));
-    EXPECT_EQ(strlen(line), (size_t)(LocationSize - 1 + 1 + DriveListSize - 1 + 6));
-}
-
-TEST(TaskCommandLine, SmallBufferIsCutAndReported)
-{
-    SettingsRecord s = InitialSettings();
-    char small[8];
-    EXPECT_FALSE(TaskCommandLine(s, TaskScan, small, sizeof small));
-    EXPECT_STREQ(small, "SCANDSK");
-    char args[4];
-    EXPECT_FALSE(DefragArguments(s, args, sizeof args));
-    EXPECT_STREQ(args, " /a");
-    EXPECT_FALSE(ScanDiskArguments(s, args, 0));
+    EXPECT_EQ(line, location + " " + drives + " /U /detailed");
+    // A buffer too small is reported, so that no cut line is ever started.
+    EXPECT_FALSE(TaskCommandLine(s, TaskScan, line, 8));
 }
 
 TEST(TaskTexts, QuestionsAndFailuresAsShown)
 {
     SettingsRecord s = InitialSettings();
-    s.iScanInterval = 7;
-    s.iDefragmentInterval = 14;
-    s.iBackupInterval = 30;
-    s.iCompressionInterval = -3;
-    const char *const tail =
-        "If you select 'No', you will be asked again the next time you start your computer.  "
-        "If you select 'Cancel', you will not be asked to perform this operation again for another ";
+    s.iScanInterval = 7, s.iDefragmentInterval = 14, s.iBackupInterval = 30, s.iCompressionInterval = -3;
     const struct {
         MaintenanceTask task;
-        std::string question;
-        const char *failure;
+        const char *what, *offer, *days, *failure;
     } cases[] = {
-        {TaskScan,
-         std::string("It has been at least 7 days since your last automatic disk scan.  "
-                     "Do you want to perform a disk scan now?  ") + tail + "7 days.",
-         "The disk scanning service (SCANDSKW.EXE) could not be started.  It may already be open, "
-         "or you may not have located it using \"Set Tool Locations\" in the \"Options\" dialog box."},
-        {TaskDefragment,
-         std::string("It has been at least 14 days since your last automatic disk defragmentation.  "
-                     "Do you want to perform disk defragmentation now?  ") + tail + "14 days.",
-         "The disk defragmenting service (DEFRAG.EXE) could not be started.  It may already be open, "
-         "or you may not have located it using \"Set Tool Locations\" in the \"Options\" dialog box."},
-        {TaskBackup,
-         std::string("It has been at least 30 days since your last automatic backup operation.  "
-                     "Do you want to perform a backup now?  ") + tail + "30 days.",
-         "The backup service (BACKUP.EXE) could not be started.  It may already be open, "
-         "or you may not have located it using \"Set Tool Locations\" in the \"Options\" dialog box."},
-        {TaskCompression,
-         std::string("It has been at least -3 days since your last automatic re-compression.  "
-                     "Do you want to perform re-compression now?  ") + tail + "-3 days.",
-         "The re-compression service (CMPAGENT.EXE) could not be started.  It may already be open, "
-         "or you may not have located it using \"Set Tool Locations\" in the \"Options\" dialog box."},
+        {TaskScan, "disk scan", "a disk scan", "7", "The disk scanning service (SCANDSKW.EXE)"},
+        {TaskDefragment, "disk defragmentation", "disk defragmentation", "14",
+         "The disk defragmenting service (DEFRAG.EXE)"},
+        {TaskBackup, "backup operation", "a backup", "30", "The backup service (BACKUP.EXE)"},
+        {TaskCompression, "re-compression", "re-compression", "-3", "The re-compression service (CMPAGENT.EXE)"},
     };
     for (const auto &c : cases) {
+        const std::string days = c.days;
         char question[ReminderTextSize];
         EXPECT_TRUE(TaskQuestion(s, c.task, question, sizeof question));
-        EXPECT_EQ(question, c.question);
-        EXPECT_STREQ(TaskFailureMessage(c.task), c.failure);
+        EXPECT_EQ(question, "It has been at least " + days + " days since your last automatic " + c.what +
+                                ".  Do you want to perform " + c.offer + " now?  If you select 'No', you will "
+                                "be asked again the next time you start your computer.  If you select 'Cancel', "
+                                "you will not be asked to perform this operation again for another " + days + " days.");
+        EXPECT_EQ(TaskFailureMessage(c.task),
+                  std::string(c.failure) + " could not be started.  It may already be open, or you may not "
+                  "have located it using \"Set Tool Locations\" in the \"Options\" dialog box.");
     }
-    // The widest intervals still fit.
-    s.iDefragmentInterval = INT_MIN;
+    s.iDefragmentInterval = INT_MIN;  // the widest intervals still fit
     char question[ReminderTextSize];
     EXPECT_TRUE(TaskQuestion(s, TaskDefragment, question, sizeof question));
 }
@@ -227,20 +134,14 @@ TEST(TaskTexts, QuestionsAndFailuresAsShown)
 // A scripted platform for the reminder pass: answers and start results
 // are taken in turn, every call is logged.
 struct Script {
-    int today = 200;
-    int todayCalls = 0;
+    int today = 200, todayCalls = 0;
     std::string answers;  // Y, N or C per question
     std::string starts;   // 1 started, 0 not
     size_t nextAnswer = 0, nextStart = 0;
     std::vector<std::string> log;
-};
-Script script;
+} script;
 
-int ScriptToday(void)
-{
-    script.todayCalls++;
-    return script.today;
-}
+int ScriptToday(void) { return script.todayCalls++, script.today; }
 ReminderAnswer ScriptAsk(const char *question)
 {
     std::string q(question);
@@ -261,69 +162,54 @@ void ScriptFailure(const char *message)
 void ScriptSave(void)
 {
     // The days are in the record by the time it is written.
-    script.log.push_back("save " + std::to_string(Settings.iLastScan) + " " +
-                         std::to_string(Settings.iLastDefragment) + " " +
-                         std::to_string(Settings.iLastBackup) + " " +
-                         std::to_string(Settings.iLastCompression));
+    script.log.push_back("save " + std::to_string(Settings.iLastScan) + " " + std::to_string(Settings.iLastDefragment) +
+                         " " + std::to_string(Settings.iLastBackup) + " " + std::to_string(Settings.iLastCompression));
 }
 const ReminderOps Ops = {ScriptToday, ScriptAsk, ScriptStart, ScriptFailure, ScriptSave};
 
-struct PassCase {
-    const char *name;
-    int enable;
-    int intervals[4];
-    int lasts[4];
-    const char *answers;
-    const char *starts;
-    int expectedLasts[4];
-    std::vector<std::string> log;
-};
-
 TEST(RunReminderPass, TableOfCases)
 {
-    const PassCase cases[] = {
-        {"off", 0, {7, 7, 7, 7}, {1, 1, 1, 1}, "YYYY", "1111", {1, 1, 1, 1}, {}},
-        {"on means exactly 1", 2, {7, 7, 7, 7}, {1, 1, 1, 1}, "", "", {1, 1, 1, 1}, {}},
-        {"nothing due", 1, {0, 7, 100, 7}, {1, 193, 100, 200}, "", "", {1, 193, 100, 200}, {}},
-        {"cancel records today without a start",
-         1, {7, 0, 0, 0}, {100, 1, 1, 1}, "C", "", {200, 1, 1, 1},
+    const struct {
+        const char *name;
+        int enable, today, intervals[4], lasts[4];
+        const char *answers, *starts;
+        int expectedLasts[4];
+        std::vector<std::string> log;
+    } cases[] = {
+        {"off", 0, 200, {7, 7, 7, 7}, {1, 1, 1, 1}, "YYYY", "1111", {1, 1, 1, 1}, {}},
+        {"on means exactly 1", 2, 200, {7, 7, 7, 7}, {1, 1, 1, 1}, "", "", {1, 1, 1, 1}, {}},
+        {"nothing due", 1, 200, {0, 7, 100, 7}, {1, 193, 100, 200}, "", "", {1, 193, 100, 200}, {}},
+        {"cancel records today without a start", 1, 200, {7, 0, 0, 0}, {100, 1, 1, 1}, "C", "", {200, 1, 1, 1},
          {"ask disk scan", "save 200 1 1 1"}},
-        {"no changes nothing and writes nothing",
-         1, {7, 0, 0, 0}, {100, 1, 1, 1}, "N", "", {100, 1, 1, 1}, {"ask disk scan"}},
-        {"yes starts the tool and records today",
-         1, {7, 0, 0, 0}, {100, 1, 1, 1}, "Y", "1", {200, 1, 1, 1},
-         {"ask disk scan", "start SCANDSKW.EXE /a /n", "save 200 1 1 1"}},
-        {"a tool that cannot start keeps its day",
-         1, {7, 0, 0, 0}, {100, 1, 1, 1}, "Y", "0", {100, 1, 1, 1},
+        {"no changes nothing and writes nothing", 1, 200, {7, 0, 0, 0}, {100, 1, 1, 1}, "N", "", {100, 1, 1, 1},
+         {"ask disk scan"}},
+        {"a tool that cannot start keeps its day", 1, 200, {7, 0, 0, 0}, {100, 1, 1, 1}, "Y", "0", {100, 1, 1, 1},
          {"ask disk scan", "start SCANDSKW.EXE /a /n", "fail The disk scanning service (SCANDSKW.EXE)"}},
-        {"all four due and started, in order, one save at the end",
-         1, {7, 7, 7, 7}, {1, 2, 3, 4}, "YYYY", "1111", {200, 200, 200, 200},
+        {"all four due and started, in order, one save at the end", 1, 200, {7, 7, 7, 7}, {1, 2, 3, 4}, "YYYY",
+         "1111", {200, 200, 200, 200},
          {"ask disk scan", "start SCANDSKW.EXE /a /n", "ask disk defr", "start DEFRAG.EXE /all /F /noprompt",
           "ask backup op", "start BACKUP.EXE", "ask re-compre", "start CMPAGENT.EXE", "save 200 200 200 200"}},
-        {"cancel on the scan goes on to defragmentation",
-         1, {7, 7, 0, 0}, {1, 2, 3, 4}, "CN", "", {200, 2, 3, 4},
-         {"ask disk scan", "ask disk defr", "save 200 2 3 4"}},
-        {"failure then success saves only the changed day",
-         1, {0, 0, 7, 7}, {1, 2, 3, 4}, "YY", "01", {1, 2, 3, 200},
-         {"ask backup op", "start BACKUP.EXE", "fail The backup service (BACKUP.EXE)",
-          "ask re-compre", "start CMPAGENT.EXE", "save 1 2 3 200"}},
-        {"negative interval asks every start",
-         1, {0, 0, 0, -1}, {1, 1, 1, 200}, "N", "", {1, 1, 1, 200}, {"ask re-compre"}},
+        {"cancel on the scan goes on to defragmentation", 1, 200, {7, 7, 0, 0}, {1, 2, 3, 4}, "CN", "",
+         {200, 2, 3, 4}, {"ask disk scan", "ask disk defr", "save 200 2 3 4"}},
+        {"failure then success saves only the changed day", 1, 200, {0, 0, 7, 7}, {1, 2, 3, 4}, "YY", "01",
+         {1, 2, 3, 200},
+         {"ask backup op", "start BACKUP.EXE", "fail The backup service (BACKUP.EXE)", "ask re-compre",
+          "start CMPAGENT.EXE", "save 1 2 3 200"}},
+        {"negative interval asks every start", 1, 200, {0, 0, 0, -1}, {1, 1, 1, 200}, "N", "", {1, 1, 1, 200},
+         {"ask re-compre"}},
+        {"the year turn: last run on day 360, interval 7, day 3 asks", 1, 3, {7, 0, 0, 0}, {360, 1, 1, 1}, "C", "",
+         {3, 1, 1, 1}, {"ask disk scan", "save 3 1 1 1"}},
     };
-    for (const PassCase &c : cases) {
+    int *intervals[] = {&Settings.iScanInterval, &Settings.iDefragmentInterval, &Settings.iBackupInterval,
+                        &Settings.iCompressionInterval};
+    int *lasts[] = {&Settings.iLastScan, &Settings.iLastDefragment, &Settings.iLastBackup, &Settings.iLastCompression};
+    for (const auto &c : cases) {
         Settings = InitialSettings();
         Settings.iEnableMaintenance = c.enable;
-        int *intervals[] = {&Settings.iScanInterval, &Settings.iDefragmentInterval,
-                            &Settings.iBackupInterval, &Settings.iCompressionInterval};
-        int *lasts[] = {&Settings.iLastScan, &Settings.iLastDefragment,
-                        &Settings.iLastBackup, &Settings.iLastCompression};
-        for (int i = 0; i < 4; i++) {
-            *intervals[i] = c.intervals[i];
-            *lasts[i] = c.lasts[i];
-        }
+        for (int i = 0; i < 4; i++)
+            *intervals[i] = c.intervals[i], *lasts[i] = c.lasts[i];
         script = Script();
-        script.answers = c.answers;
-        script.starts = c.starts;
+        script.today = c.today, script.answers = c.answers, script.starts = c.starts;
         RunReminderPass(Ops);
         EXPECT_EQ(script.log, c.log) << c.name;
         for (int i = 0; i < 4; i++)
@@ -331,21 +217,6 @@ TEST(RunReminderPass, TableOfCases)
         // Today is taken once for the whole pass, and only when it runs.
         EXPECT_EQ(script.todayCalls, c.enable == 1 ? 1 : 0) << c.name;
     }
-    Settings = InitialSettings();
-}
-
-TEST(RunReminderPass, YearTurnFromDay360ToDay3)
-{
-    Settings = InitialSettings();
-    Settings.iEnableMaintenance = 1;
-    Settings.iScanInterval = 7;
-    Settings.iLastScan = 360;
-    script = Script();
-    script.today = 3;
-    script.answers = "C";
-    RunReminderPass(Ops);
-    EXPECT_EQ(script.log, (std::vector<std::string>{"ask disk scan", "save 3 0 0 0"}));
-    EXPECT_EQ(Settings.iLastScan, 3);
     Settings = InitialSettings();
 }
 
@@ -361,12 +232,10 @@ struct Machine {
     std::vector<Drive> drives;
     uint32_t extraMask = 0;
     std::vector<std::string> log;
-    char *warned = nullptr;
-    size_t warnedSize = 0;
+    const char *warned = nullptr;
     int maskCalls = 0;
     void (*onWarn)(void) = nullptr;
-};
-Machine machine;
+} machine;
 
 const Drive *FindDrive(const char *root)
 {
@@ -399,9 +268,7 @@ bool MachineFree(const char *root, uint64_t *bytes)
 }
 void MachineWarn(const char *text)
 {
-    std::string t(text);
-    size_t at = t.find("drive ");
-    std::string root = t.substr(at + 6, 3);
+    std::string root = std::string(text).substr(std::string(text).find("drive ") + 6, 3);
     // The letter is recorded before the box is shown.
     EXPECT_NE(strchr(machine.warned, root[0]), nullptr) << root;
     machine.log.push_back("warn " + root);
@@ -413,65 +280,51 @@ const FreeSpaceOps SpaceOps = {MachineMask, MachineType, MachineFree, MachineWar
 void Tick(char *warned, size_t size)
 {
     machine.warned = warned;
-    machine.warnedSize = size;
     RunFreeSpaceCheck(SpaceOps, warned, size);
 }
 
 const uint64_t MB = 1048576;
 
-struct SpaceCase {
-    const char *name;
-    int enabled, floppy, threshold;
-    std::vector<Drive> drives;
-    std::vector<std::string> log;
-    const char *warned;
-};
-
 TEST(RunFreeSpaceCheck, TableOfCases)
 {
-    const SpaceCase cases[] = {
+    const struct {
+        const char *name;
+        int enabled, floppy, threshold;
+        std::vector<Drive> drives;
+        std::vector<std::string> log;
+        const char *warned;
+    } cases[] = {
         {"the 10 MB boundary", 1, 0, 10,
          {{'C', DriveTypeFixed, true, 10 * MB - 1}, {'D', DriveTypeFixed, true, 10 * MB}},
          {"ask C:\\", "warn C:\\", "ask D:\\"}, "C"},
-        {"threshold 0 warns about nothing", 1, 0, 0,
-         {{'C', DriveTypeFixed, true, 0}}, {"ask C:\\"}, ""},
-        {"a negative threshold warns about nothing", 1, 0, -1,
-         {{'C', DriveTypeFixed, true, 0}}, {}, ""},
+        {"threshold 0 warns about nothing", 1, 0, 0, {{'C', DriveTypeFixed, true, 0}}, {"ask C:\\"}, ""},
+        {"a negative threshold warns about nothing", 1, 0, -1, {{'C', DriveTypeFixed, true, 0}}, {}, ""},
         {"4 GB and more free is judged whole", 1, 0, 10,
          {{'C', DriveTypeFixed, true, 4096 * MB + MB}, {'D', DriveTypeFixed, true, 8192 * MB + 9 * MB}},
          {"ask C:\\", "ask D:\\"}, ""},
         {"a threshold of 4096 MB and more is judged whole", 1, 0, 5000,
          {{'C', DriveTypeFixed, true, 4096 * MB}, {'D', DriveTypeFixed, true, 5000 * MB}},
          {"ask C:\\", "warn C:\\", "ask D:\\"}, "C"},
-        {"a CD-ROM is never examined", 1, 1, 10,
-         {{'D', DriveTypeCdrom, true, 0}, {'E', DriveTypeFixed, true, 0}},
+        {"a CD-ROM is never examined", 1, 1, 10, {{'D', DriveTypeCdrom, true, 0}, {'E', DriveTypeFixed, true, 0}},
          {"ask E:\\", "warn E:\\"}, "E"},
         {"floppies skipped, removable E: examined", 1, 0, 10,
-         {{'A', DriveTypeRemovable, true, 0}, {'B', DriveTypeRemovable, true, 0},
-          {'E', DriveTypeRemovable, true, 0}},
+         {{'A', DriveTypeRemovable, true, 0}, {'B', DriveTypeRemovable, true, 0}, {'E', DriveTypeRemovable, true, 0}},
          {"ask E:\\", "warn E:\\"}, "E"},
-        {"floppies examined when asked for", 1, 1, 10,
+        {"any value but 0 asks for floppies", 1, 2, 10,
          {{'A', DriveTypeRemovable, true, 0}, {'B', DriveTypeRemovable, true, 0}},
          {"ask A:\\", "warn A:\\", "ask B:\\", "warn B:\\"}, "AB"},
-        {"any value but 0 asks for floppies", 1, 2, 10,
-         {{'A', DriveTypeRemovable, true, 0}}, {"ask A:\\", "warn A:\\"}, "A"},
-        {"a fixed A: is not a floppy", 1, 0, 10,
-         {{'A', DriveTypeFixed, true, 0}}, {"ask A:\\", "warn A:\\"}, "A"},
-        {"network, RAM and unknown drives are examined", 1, 0, 10,
-         {{'F', DriveTypeRemote, true, 0}, {'G', DriveTypeRamdisk, true, 0},
-          {'H', DriveTypeUnknown, true, 0}},
-         {"ask F:\\", "warn F:\\", "ask G:\\", "warn G:\\", "ask H:\\", "warn H:\\"}, "FGH"},
-        {"Z: is examined", 1, 0, 10,
-         {{'Z', DriveTypeFixed, true, 0}}, {"ask Z:\\", "warn Z:\\"}, "Z"},
+        {"a fixed A:, network, RAM, unknown drives and Z: are examined", 1, 0, 10,
+         {{'A', DriveTypeFixed, true, 0}, {'F', DriveTypeRemote, true, 0}, {'G', DriveTypeRamdisk, true, 0},
+          {'H', DriveTypeUnknown, true, 0}, {'Z', DriveTypeFixed, true, 0}},
+         {"ask A:\\", "warn A:\\", "ask F:\\", "warn F:\\", "ask G:\\", "warn G:\\", "ask H:\\", "warn H:\\",
+          "ask Z:\\", "warn Z:\\"},
+         "AFGHZ"},
         {"a drive that does not answer is skipped", 1, 0, 10,
-         {{'C', DriveTypeFixed, false, 0}, {'D', DriveTypeFixed, true, 0}},
-         {"ask C:\\", "ask D:\\", "warn D:\\"}, "D"},
-        {"the monitor off looks at nothing", 0, 0, 10,
-         {{'C', DriveTypeFixed, true, 0}}, {}, ""},
-        {"on means exactly 1", 2, 0, 10,
-         {{'C', DriveTypeFixed, true, 0}}, {}, ""},
+         {{'C', DriveTypeFixed, false, 0}, {'D', DriveTypeFixed, true, 0}}, {"ask C:\\", "ask D:\\", "warn D:\\"}, "D"},
+        {"the monitor off looks at nothing", 0, 0, 10, {{'C', DriveTypeFixed, true, 0}}, {}, ""},
+        {"on means exactly 1", 2, 0, 10, {{'C', DriveTypeFixed, true, 0}}, {}, ""},
     };
-    for (const SpaceCase &c : cases) {
+    for (const auto &c : cases) {
         Settings = InitialSettings();
         Settings.iLowSpaceWarningEnabled = c.enabled;
         Settings.iCheckFloppySpace = c.floppy;
@@ -485,6 +338,11 @@ TEST(RunFreeSpaceCheck, TableOfCases)
         EXPECT_EQ(machine.maskCalls, c.enabled == 1 && c.threshold >= 0 ? 1 : 0) << c.name;
     }
     Settings = InitialSettings();
+
+    char text[FreeSpaceWarningSize];
+    EXPECT_TRUE(FreeSpaceWarning("C:\\", 10, text, sizeof text));
+    EXPECT_STREQ(text, "Warning!\n\nThe amount of free space available on drive C:\\ has fallen below 10MB.");
+    EXPECT_TRUE(FreeSpaceWarning("Z:\\", INT_MIN, text, sizeof text));
 }
 
 TEST(RunFreeSpaceCheck, OncePerDrivePerRunAndTheMaskAfresh)
@@ -498,13 +356,11 @@ TEST(RunFreeSpaceCheck, OncePerDrivePerRunAndTheMaskAfresh)
     Tick(warned, sizeof warned);
     EXPECT_EQ(machine.log, (std::vector<std::string>{"ask C:\\", "warn C:\\", "ask E:\\"}));
 
-    // E: answers now, F: has appeared; C: rose and fell again.
+    // E: answers now, F: has appeared; C: is not asked again.
     machine.log.clear();
-    machine.drives = {{'C', DriveTypeFixed, true, 0}, {'E', DriveTypeFixed, true, 0},
-                      {'F', DriveTypeFixed, true, MB}};
+    machine.drives = {{'C', DriveTypeFixed, true, 0}, {'E', DriveTypeFixed, true, 0}, {'F', DriveTypeFixed, true, MB}};
     Tick(warned, sizeof warned);
-    EXPECT_EQ(machine.log, (std::vector<std::string>{"ask E:\\", "warn E:\\", "ask F:\\",
-                                                     "warn F:\\"}));
+    EXPECT_EQ(machine.log, (std::vector<std::string>{"ask E:\\", "warn E:\\", "ask F:\\", "warn F:\\"}));
     EXPECT_STREQ(warned, "CEF");
     EXPECT_EQ(machine.maskCalls, 2);
 
@@ -516,54 +372,29 @@ TEST(RunFreeSpaceCheck, OncePerDrivePerRunAndTheMaskAfresh)
     machine.log.clear();
     Tick(warned, sizeof warned);
     EXPECT_TRUE(machine.log.empty());
-    Settings = InitialSettings();
-}
 
-char nestedWarned[128];
-int nestedDepth;
-
-void TickInsideTheBox(void)
-{
-    // The box's modal loop lets the next tick in while C: is being shown.
-    if (nestedDepth++ == 0)
-        Tick(nestedWarned, sizeof nestedWarned);
-}
-
-TEST(RunFreeSpaceCheck, TickInsideAnOpenBoxSkipsTheDriveBeingWarned)
-{
-    Settings = InitialSettings();
-    Settings.iLowSpaceWarningEnabled = 1;
+    // A letter that cannot be recorded is not warned about.
     machine = Machine();
     machine.drives = {{'C', DriveTypeFixed, true, 0}, {'D', DriveTypeFixed, true, 0}};
-    machine.onWarn = TickInsideTheBox;
-    nestedWarned[0] = '\0';
-    nestedDepth = 0;
-    Tick(nestedWarned, sizeof nestedWarned);
-    EXPECT_EQ(machine.log, (std::vector<std::string>{"ask C:\\", "warn C:\\", "ask D:\\",
-                                                     "warn D:\\"}));
-    EXPECT_STREQ(nestedWarned, "CD");
-    Settings = InitialSettings();
-}
-
-TEST(RunFreeSpaceCheck, ALetterThatCannotBeRecordedIsNotWarned)
-{
-    Settings = InitialSettings();
-    Settings.iLowSpaceWarningEnabled = 1;
-    machine = Machine();
-    machine.drives = {{'C', DriveTypeFixed, true, 0}, {'D', DriveTypeFixed, true, 0}};
-    char warned[2] = "";
-    Tick(warned, sizeof warned);
+    char small[2] = "";
+    Tick(small, sizeof small);
     EXPECT_EQ(machine.log, (std::vector<std::string>{"ask C:\\", "warn C:\\", "ask D:\\"}));
-    EXPECT_STREQ(warned, "C");
-    Settings = InitialSettings();
-}
+    EXPECT_STREQ(small, "C");
 
-TEST(FreeSpaceWarning, ExactText)
-{
-    char text[FreeSpaceWarningSize];
-    EXPECT_TRUE(FreeSpaceWarning("C:\\", 10, text, sizeof text));
-    EXPECT_STREQ(text, "Warning!\n\nThe amount of free space available on drive C:\\ has fallen below 10MB.");
-    EXPECT_TRUE(FreeSpaceWarning("Z:\\", INT_MIN, text, sizeof text));
+    // The box's modal loop lets the next tick in while C: is being shown:
+    // that tick skips C: and warns about D:, which the outer tick then skips.
+    machine = Machine();
+    machine.drives = {{'C', DriveTypeFixed, true, 0}, {'D', DriveTypeFixed, true, 0}};
+    static char nested[128];
+    nested[0] = '\0';
+    machine.onWarn = [] {
+        machine.onWarn = nullptr;
+        Tick(nested, sizeof nested);
+    };
+    Tick(nested, sizeof nested);
+    EXPECT_EQ(machine.log, (std::vector<std::string>{"ask C:\\", "warn C:\\", "ask D:\\", "warn D:\\"}));
+    EXPECT_STREQ(nested, "CD");
+    Settings = InitialSettings();
 }
 
 }  // namespace

@@ -1,17 +1,13 @@
 #include <gtest/gtest.h>
 
 #include <stdio.h>
-#include <stdlib.h>
 #include <string.h>
-#include <signal.h>
-#include <sys/resource.h>
-#include <sys/stat.h>
-#include <unistd.h>
 
 #include <string>
 #include <vector>
 
 #include "quickaccess.h"
+#include "scratch.h"
 
 namespace {
 
@@ -42,18 +38,16 @@ long ReadBytes(const std::string &bytes, std::vector<Entry> *entries,
 
 std::string Chars(size_t n, char c = 'a') { return std::string(n, c); }
 
-struct ReadCase {
-    const char *name;
-    std::string bytes;
-    std::vector<std::string> expected;
-};
-
 TEST(ReadQuickAccessEntries, TextRules)
 {
     std::string crEvery;  // 2047 characters with a CR after each
     for (int i = 0; i < 2047; i++)
         crEvery += "a\r";
-    const ReadCase cases[] = {
+    const struct {
+        const char *name;
+        std::string bytes;
+        std::vector<std::string> expected;
+    } cases[] = {
         {"three lines", "C:\\\r\nD:\\Data\r\nE:\\My Files\r\n", {"C:\\", "D:\\Data", "E:\\My Files"}},
         {"empty file", "", {}},
         {"a lone line end", "\r\n", {""}},
@@ -63,7 +57,6 @@ TEST(ReadQuickAccessEntries, TextRules)
         {"2046 characters fit one piece", Chars(2046) + "\r\n", {Chars(2046)}},
         {"2047 characters at the end of file", Chars(2047), {Chars(2047)}},
         {"Ctrl-Z in the middle", "C:\\\r\nD:\\\x1A" "E:\\\r\n", {"C:\\", "D:\\"}},
-        {"Ctrl-Z after a line end", "C:\\\r\n\x1A\r\n", {"C:\\"}},
         {"Ctrl-Z first", "\x1A" "C:\\\r\n", {}},
         {"LF-only lines", "C:\\\nD:\\\n", {"C:\\", "D:\\"}},
         {"empty lines are entries", "\n\r\nC:\\\n", {"", "", "C:\\"}},
@@ -72,7 +65,7 @@ TEST(ReadQuickAccessEntries, TextRules)
         {"CRs do not count towards a piece", crEvery + "\n", {Chars(2047), ""}},
         {"blanks kept", " C:\\A B \r\n", {" C:\\A B "}},
     };
-    for (const ReadCase &c : cases) {
+    for (const auto &c : cases) {
         std::vector<Entry> entries;
         EXPECT_EQ(ReadBytes(c.bytes, &entries), (long)c.expected.size()) << c.name;
         std::vector<std::string> texts;
@@ -82,180 +75,104 @@ TEST(ReadQuickAccessEntries, TextRules)
     }
 }
 
-TEST(ReadQuickAccessEntries, NulInsideKeepsItsPlaceButIsNotUsable)
+TEST(ReadQuickAccessEntries, NulLimitSinkAndReadError)
 {
+    // A NUL inside keeps its place but makes the entry unusable.
     std::vector<Entry> entries;
     EXPECT_EQ(ReadBytes(std::string("C:\\\r\nD:\\a\0b\r\nE:\\\r\n", 16), &entries), 3);
     ASSERT_EQ(entries.size(), 3u);
     EXPECT_EQ(entries[1].length, 6u);
     EXPECT_EQ(entries[1].text, "D:\\a");
     EXPECT_TRUE(QuickAccessEntryUsable("C:\\", 3));
-    EXPECT_FALSE(QuickAccessEntryUsable("D:\\a\0b", 6));
     EXPECT_TRUE(QuickAccessEntryUsable("", 0));
-}
+    EXPECT_FALSE(QuickAccessEntryUsable("D:\\a\0b", 6));
 
-TEST(ReadQuickAccessEntries, StopsAtTheLimitAndWhenTheSinkRefuses)
-{
-    std::vector<Entry> entries;
+    entries.clear();
     EXPECT_EQ(ReadBytes("a\nb\nc\nd\n", &entries, 3), 3);
     EXPECT_EQ(entries.size(), 3u);
 
-    struct Refuser {
-        int calls = 0;
-    } refuser;
+    // A sink that refuses stops the reading; that entry is not counted.
+    int calls = 0;
     FILE *file = tmpfile();
     fputs("a\nb\nc\n", file);
     rewind(file);
-    long count = ReadQuickAccessEntries(
-        file, QuickAccessMaxEntries,
-        [](void *context, const char *, size_t) {
-            return ++static_cast<Refuser *>(context)->calls < 2;
-        },
-        &refuser);
+    auto refuseSecond = [](void *context, const char *, size_t) { return ++*static_cast<int *>(context) < 2; };
+    EXPECT_EQ(ReadQuickAccessEntries(file, QuickAccessMaxEntries, refuseSecond, &calls), 1);
+    EXPECT_EQ(calls, 2);
     fclose(file);
-    EXPECT_EQ(count, 1);
-    EXPECT_EQ(refuser.calls, 2);
-}
 
-TEST(ReadQuickAccessEntries, ReadErrorIsReported)
-{
     // Linux opens a directory as a stream but fails the first read.
-    FILE *file = fopen("/", "rb");
+    file = fopen("/", "rb");
     ASSERT_NE(file, nullptr);
-    std::vector<Entry> entries;
     EXPECT_EQ(ReadQuickAccessEntries(file, QuickAccessMaxEntries, Collect, &entries), -1);
     fclose(file);
 }
 
-TEST(QuickAccessFilePath, FollowsTheWindowsDirectoryRule)
+TEST(QuickAccessPath, FileNameAndWhatCanBeStored)
 {
-    struct {
-        const char *dir;
-        size_t size;
-        const char *expected;
-        bool ok;
+    char out[512];
+    EXPECT_TRUE(QuickAccessFilePath("C:\\WINDOWS", out, sizeof out));
+    EXPECT_STREQ(out, "C:\\WINDOWS\\TESSARON.QAL");
+    EXPECT_FALSE(QuickAccessFilePath("C:\\WINDOWS", out, 23));  // one short of the terminator
+
+    const struct {
+        std::string path;
+        bool storable;
     } cases[] = {
-        {"C:\\WINDOWS", 512, "C:\\WINDOWS\\TESSARON.QAL", true},
-        {"C:\\", 512, "C:\\TESSARON.QAL", true},
-        {"", 512, "", false},
-        {"C:\\WINDOWS", 23, "", false},  // one short of the terminator
-        {"C:\\WINDOWS", 24, "C:\\WINDOWS\\TESSARON.QAL", true},
+        {"C:\\", true}, {" ", true}, {Chars(2046), true}, {Chars(2047), false}, {"", false},
+        {"C:\\\nD:\\", false}, {"C:\\\r", false}, {"C:\\\x1A", false},
     };
-    for (const auto &c : cases) {
-        char out[512] = "junk";
-        EXPECT_EQ(QuickAccessFilePath(c.dir, out, c.size), c.ok) << c.dir;
-        EXPECT_STREQ(out, c.expected) << c.dir;
-    }
+    for (const auto &c : cases)
+        EXPECT_EQ(QuickAccessPathStorable(c.path.c_str()), c.storable) << c.path.size();
 }
 
-TEST(QuickAccessPathStorable, RefusesWhatCannotBeOneLine)
+std::vector<long> cuts;
+
+bool Cut(const char *path, long size)
 {
-    EXPECT_TRUE(QuickAccessPathStorable("C:\\"));
-    EXPECT_TRUE(QuickAccessPathStorable(" "));
-    EXPECT_TRUE(QuickAccessPathStorable(Chars(2046).c_str()));
-    EXPECT_FALSE(QuickAccessPathStorable(Chars(2047).c_str()));
-    EXPECT_FALSE(QuickAccessPathStorable(""));
-    EXPECT_FALSE(QuickAccessPathStorable("C:\\\nD:\\"));
-    EXPECT_FALSE(QuickAccessPathStorable("C:\\\r"));
-    EXPECT_FALSE(QuickAccessPathStorable("C:\\\x1A"));
+    cuts.push_back(size);
+    return truncate(path, size) == 0;
 }
 
-// A scratch directory with the list file in it.
-class AppendTest : public ::testing::Test {
+class AppendTest : public ScratchDir {
 protected:
-    void SetUp() override
-    {
-        char templ[] = "/tmp/qaltestXXXXXX";
-        ASSERT_NE(mkdtemp(templ), nullptr);
-        dir = templ;
-        file = dir + "/TESSARON.QAL";
-        cuts.clear();
-    }
-    void TearDown() override
-    {
-        unlink(file.c_str());
-        rmdir(dir.c_str());
-    }
-    void Write(const std::string &bytes)
-    {
-        FILE *f = fopen(file.c_str(), "wb");
-        fwrite(bytes.data(), 1, bytes.size(), f);
-        fclose(f);
-    }
-    std::string Bytes()
-    {
-        FILE *f = fopen(file.c_str(), "rb");
-        if (f == nullptr)
-            return "<missing>";
-        std::string s;
-        int c;
-        while ((c = getc(f)) != EOF)
-            s += (char)c;
-        fclose(f);
-        return s;
-    }
-    static bool Cut(const char *path, long size)
-    {
-        cuts.push_back(size);
-        return truncate(path, size) == 0;
-    }
-    std::string dir, file;
-    static std::vector<long> cuts;
+    AppendTest() : ScratchDir("TESSARON.QAL") { cuts.clear(); }
+    void Write(const std::string &bytes) { WriteFile(path, bytes); }
+    std::string Bytes() { return ReadFile(path); }
 };
-std::vector<long> AppendTest::cuts;
 
-TEST_F(AppendTest, WritesExactlyTheTextAndCrLf)
+TEST_F(AppendTest, WritesTheTextAndCrLfApartFromTheLastEntry)
 {
-    EXPECT_TRUE(AppendQuickAccessLine(file.c_str(), " D:\\My Files ", Cut));
-    EXPECT_EQ(Bytes(), " D:\\My Files \r\n");
-    EXPECT_TRUE(AppendQuickAccessLine(file.c_str(), " D:\\My Files ", Cut));
-    EXPECT_EQ(Bytes(), " D:\\My Files \r\n D:\\My Files \r\n");
-
-    std::vector<Entry> entries;
-    EXPECT_EQ(ReadBytes(Bytes(), &entries), 2);
-    EXPECT_TRUE(cuts.empty());
-}
-
-TEST_F(AppendTest, LongestStorablePathComesBackAsOneEntry)
-{
-    EXPECT_TRUE(AppendQuickAccessLine(file.c_str(), Chars(2046).c_str(), Cut));
-    std::vector<Entry> entries;
-    EXPECT_EQ(ReadBytes(Bytes(), &entries), 1);
-    EXPECT_EQ(entries[0].text, Chars(2046));
-}
-
-TEST_F(AppendTest, RefusedPathsLeaveTheFileAlone)
-{
-    const char *refused[] = {"", "C:\\\r\nD:\\", "C:\\\x1A"};
-    for (const char *path : refused) {
-        EXPECT_FALSE(AppendQuickAccessLine(file.c_str(), path, Cut));
-        EXPECT_EQ(Bytes(), "<missing>");
-    }
-    Write("C:\\\r\n");
-    EXPECT_FALSE(AppendQuickAccessLine(file.c_str(), "", Cut));
-    EXPECT_EQ(Bytes(), "C:\\\r\n");
-}
-
-TEST_F(AppendTest, KeepsTheLastEntryAndTheNewOneApart)
-{
-    struct {
-        std::string before, after;
+    const struct {
+        std::string before, path, after;
     } cases[] = {
-        {"C:\\", "C:\\\r\nE:\\\r\n"},             // last line without line end
-        {"C:\\\r\n\x1A", "C:\\\r\nE:\\\r\n"},     // trailing Ctrl-Z dropped
-        {"C:\\\x1A\x1A", "C:\\\r\nE:\\\r\n"},
-        {"C:\\\n", "C:\\\nE:\\\r\n"},
-        {"", "E:\\\r\n"},
+        {"", " D:\\My Files ", " D:\\My Files \r\n"},  // exactly as typed, blanks included
+        {"C:\\\r\n", "E:\\", "C:\\\r\nE:\\\r\n"},
+        {"C:\\", "E:\\", "C:\\\r\nE:\\\r\n"},              // last line without line end
+        {"C:\\\r\n\x1A", "E:\\", "C:\\\r\nE:\\\r\n"},      // trailing Ctrl-Z dropped
+        {"C:\\\x1A\x1A", "E:\\", "C:\\\r\nE:\\\r\n"},
+        {"C:\\\n", "E:\\", "C:\\\nE:\\\r\n"},
         // A full last piece is already an entry of its own: no break, or
         // an empty entry would appear.
-        {Chars(2047), Chars(2047) + "E:\\\r\n"},
-        {Chars(2048), Chars(2048) + "\r\nE:\\\r\n"},
+        {Chars(2047), "E:\\", Chars(2047) + "E:\\\r\n"},
+        {Chars(2048), "E:\\", Chars(2048) + "\r\nE:\\\r\n"},
+        {"", Chars(2046), Chars(2046) + "\r\n"},  // the longest comes back as one entry
     };
     for (const auto &c : cases) {
         Write(c.before);
-        EXPECT_TRUE(AppendQuickAccessLine(file.c_str(), "E:\\", Cut));
+        EXPECT_TRUE(AppendQuickAccessLine(path.c_str(), c.path.c_str(), Cut));
         EXPECT_EQ(Bytes(), c.after);
     }
+    std::vector<Entry> entries;
+    EXPECT_EQ(ReadBytes(Bytes(), &entries), 1);
+
+    // A path that cannot be one line leaves the file alone, or missing.
+    unlink(path.c_str());
+    EXPECT_FALSE(AppendQuickAccessLine(path.c_str(), "C:\\\r\nD:\\", Cut));
+    EXPECT_EQ(Bytes(), "<missing>");
+    Write("C:\\\r\n");
+    EXPECT_FALSE(AppendQuickAccessLine(path.c_str(), "", Cut));
+    EXPECT_EQ(Bytes(), "C:\\\r\n");
 }
 
 TEST_F(AppendTest, FailedAppendReportsAndTakesBackAnyPart)
@@ -268,16 +185,7 @@ TEST_F(AppendTest, FailedAppendReportsAndTakesBackAnyPart)
     // A file size limit lets part of the line reach the disk, then fails the
     // write: the part is cut off again.
     Write("C:\\\r\n");
-    struct rlimit old;
-    getrlimit(RLIMIT_FSIZE, &old);
-    struct rlimit tight = old;
-    tight.rlim_cur = 12;
-    void (*oldHandler)(int) = signal(SIGXFSZ, SIG_IGN);
-    setrlimit(RLIMIT_FSIZE, &tight);
-    bool appended = AppendQuickAccessLine(file.c_str(), "D:\\A long folder", Cut);
-    setrlimit(RLIMIT_FSIZE, &old);
-    signal(SIGXFSZ, oldHandler);
-    EXPECT_FALSE(appended);
+    EXPECT_FALSE(WithFileSizeLimit(12, [&] { return AppendQuickAccessLine(path.c_str(), "D:\\A long folder", Cut); }));
     ASSERT_EQ(cuts.size(), 1u);
     EXPECT_EQ(cuts[0], 5);
     EXPECT_EQ(Bytes(), "C:\\\r\n");
