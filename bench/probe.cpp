@@ -30,6 +30,8 @@
 #include <windows.h>
 #include <psapi.h>
 
+#include "winetray.h"
+
 #include <stdio.h>
 #include <stdlib.h>
 #include <string.h>
@@ -68,14 +70,6 @@ void Sample(const char *metric, const char *name, double value)
 }
 
 // ---------------------------------------------------------------- the tray's stand-in
-// Wine's record of one tray icon call (see the acceptance driver).
-struct WineNotifyData {
-    LONG window;
-    UINT id;
-    UINT flags;
-    UINT callbackMessage;
-};
-
 struct TrayRecord {
     DWORD operation;
     HWND window;
@@ -90,15 +84,6 @@ std::vector<TrayRecord> Records;
 double LastCall;  // when the last call of any program returned
 HWND OurTray;
 
-HWND RealTray()
-{
-    HWND tray = nullptr;
-    while ((tray = FindWindowExA(nullptr, tray, "Shell_TrayWnd", nullptr)) != nullptr)
-        if (tray != OurTray)
-            return tray;
-    return nullptr;
-}
-
 LRESULT RecordTrayCall(WPARAM wParam, const COPYDATASTRUCT *data)
 {
     TrayRecord record = {};
@@ -110,10 +95,7 @@ LRESULT RecordTrayCall(WPARAM wParam, const COPYDATASTRUCT *data)
         record.window = (HWND)(LONG_PTR)notify->window;
         record.id = notify->id;
     }
-    HWND real = RealTray();
-    DWORD_PTR result = TRUE;
-    if (real)
-        SendMessageTimeoutA(real, WM_COPYDATA, wParam, (LPARAM)data, SMTO_ABORTIFHUNG, 5000, &result);
+    LRESULT result = ForwardToRealTray(OurTray, wParam, data);
     record.returned = NowMs();
     if (valid)
         GetWindowThreadProcessId(record.window, &record.processId);
@@ -168,7 +150,7 @@ void StartTray()
     }
     if (FindWindowA("Shell_TrayWnd", nullptr) != OurTray)
         Die("Wine's Shell_TrayWnd stays in front of the probe's");
-    printf("info tray %s\n", RealTray() ? "Wine's tray receives the icons too" : "no Wine tray found");
+    printf("info tray %s\n", RealTray(OurTray) ? "Wine's tray receives the icons too" : "no Wine tray found");
 }
 
 std::vector<TrayRecord> RecordsOf(DWORD processId)

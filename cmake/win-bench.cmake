@@ -11,6 +11,7 @@ set_source_files_properties(${BENCH_DIR}/trayone.rc PROPERTIES
   OBJECT_DEPENDS ${TESSARON_GEN_DIR}/icons/icon5.ico)
 
 add_executable(bench_probe EXCLUDE_FROM_ALL ${BENCH_DIR}/probe.cpp)
+target_include_directories(bench_probe PRIVATE ${CMAKE_SOURCE_DIR}/tests/acceptance)
 target_link_libraries(bench_probe PRIVATE psapi)
 
 add_executable(bench_core EXCLUDE_FROM_ALL ${BENCH_DIR}/corebench.cpp ${BENCH_DIR}/corebench_menu_win32.cpp)

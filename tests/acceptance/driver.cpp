@@ -3,6 +3,7 @@
 
 #include "commands.h"
 #include "resource.h"
+#include "winetray.h"
 
 #include <commctrl.h>
 #include <tlhelp32.h>
@@ -123,15 +124,6 @@ HWND OurHelp;
 
 const ULONG_PTR WinHelpMagic = 0xA1DE505;
 
-// Wine's format of a tray icon call: the record that its shell32 sends.
-struct WineNotifyData {
-    LONG window;
-    UINT id;
-    UINT flags;
-    UINT callbackMessage;
-    WCHAR tip[128];
-};
-
 // Wine's format of a WinHelp request.
 struct WineHelpRequest {
     WORD size;
@@ -142,14 +134,6 @@ struct WineHelpRequest {
     WORD dataOffset;
 };
 
-HWND RealTray()
-{
-    HWND tray = nullptr;
-    while ((tray = FindWindowExA(nullptr, tray, "Shell_TrayWnd", nullptr)) != nullptr)
-        if (tray != OurTray)
-            return tray;
-    return nullptr;
-}
 
 LRESULT RecordTrayCall(WPARAM wParam, const COPYDATASTRUCT *data)
 {
@@ -170,11 +154,7 @@ LRESULT RecordTrayCall(WPARAM wParam, const COPYDATASTRUCT *data)
         LeaveCriticalSection(&LogLock);
     }
     // Wine's tray shows the icon and sends the mouse messages to the program.
-    HWND real = RealTray();
-    DWORD_PTR result = TRUE;
-    if (real)
-        SendMessageTimeoutA(real, WM_COPYDATA, wParam, (LPARAM)data, SMTO_ABORTIFHUNG, 5000, &result);
-    return (LRESULT)result;
+    return ForwardToRealTray(OurTray, wParam, data);
 }
 
 LRESULT RecordHelpCall(WPARAM wParam, const COPYDATASTRUCT *data)
