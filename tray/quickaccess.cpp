@@ -1,5 +1,6 @@
 #include "quickaccess.h"
 
+#include <errno.h>
 #include <limits.h>
 #include <string.h>
 
@@ -81,12 +82,24 @@ bool QuickAccessPathStorable(const char *path)
            strpbrk(path, "\r\n\x1A") == nullptr;
 }
 
-// The file's size and last byte (-1 when empty); false when unknown.
+// Opens the list for reading.  False only when the file is there but
+// cannot be read; a file known to be missing gives true and no stream.
+static bool OpenList(const char *filePath, FILE **file)
+{
+    errno = 0;
+    *file = fopen(filePath, "rb");
+    return *file != nullptr || errno == ENOENT;
+}
+
+// The file's size and last byte (-1 when empty or missing); false when
+// they cannot be known.
 static bool FileTail(const char *filePath, long *size, int *last)
 {
     *size = 0;
     *last = -1;
-    FILE *file = fopen(filePath, "rb");
+    FILE *file;
+    if (!OpenList(filePath, &file))
+        return false;
     if (file == nullptr)
         return true;  // missing: the append creates it
     bool ok = fseek(file, 0, SEEK_END) == 0 && (*size = ftell(file)) >= 0;
@@ -101,48 +114,57 @@ static bool AcceptAll(void *, const char *, size_t)
     return true;
 }
 
-// True when the file's last line has no LF and did not fill its last piece:
-// the next line written would join it.
-static bool EndsMidPiece(const char *filePath)
+// Whether the file's last line has no LF and did not fill its last piece,
+// so that the next line written would join it; false when unknown.
+static bool EndsMidPiece(const char *filePath, bool *midPiece)
 {
-    FILE *file = fopen(filePath, "rb");
-    if (file == nullptr)
+    *midPiece = false;
+    FILE *file;
+    if (!OpenList(filePath, &file))
         return false;
-    bool midPiece = false;
-    if (ScanEntries(file, LONG_MAX, AcceptAll, nullptr, &midPiece) < 0)
-        midPiece = false;
+    if (file == nullptr)
+        return true;
+    bool ok = ScanEntries(file, LONG_MAX, AcceptAll, nullptr, midPiece) >= 0;
     fclose(file);
-    return midPiece;
+    return ok;
 }
 
 bool AppendQuickAccessLine(const char *filePath, const char *path, CutFileFunction cutFile)
 {
     if (!QuickAccessPathStorable(path))
         return false;
+    // A list that is there but cannot be read is left alone: where its
+    // last line ends is unknown, and so is how far back a failed write
+    // could be cut.
     long size;
     int last;
-    bool known = FileTail(filePath, &size, &last);
+    if (!FileTail(filePath, &size, &last))
+        return false;
     // A Ctrl-Z at the very end (left by editors of the time) would hide the
     // new line; text-mode appending drops it, and so do we.
-    while (known && last == CtrlZ) {
-        if (!cutFile(filePath, size - 1))
+    while (last == CtrlZ) {
+        if (!cutFile(filePath, size - 1) || !FileTail(filePath, &size, &last))
             return false;
-        known = FileTail(filePath, &size, &last);
     }
     // The last entry and the new one must stay apart.
-    bool needBreak = EndsMidPiece(filePath);
+    bool needBreak;
+    if (!EndsMidPiece(filePath, &needBreak))
+        return false;
 
     FILE *file = fopen(filePath, "ab");
     if (file == nullptr)
         return false;
-    bool ok = (!needBreak || fputs("\r\n", file) >= 0) &&
+    // The size as this handle finds it: a failed write is cut back to it,
+    // never below, whatever happened to the file since it was read.
+    long before = fseek(file, 0, SEEK_END) == 0 ? ftell(file) : -1;
+    bool ok = before >= 0 && (!needBreak || fputs("\r\n", file) >= 0) &&
               fputs(path, file) >= 0 && fputs("\r\n", file) >= 0;
     if (fflush(file) != 0)
         ok = false;
     if (fclose(file) != 0)
         ok = false;
     // A part of the line may have reached the disk: take it back.
-    if (!ok && known)
-        cutFile(filePath, size);
+    if (!ok && before >= 0)
+        cutFile(filePath, before);
     return ok;
 }

@@ -44,6 +44,6 @@ bool QuickAccessPathStorable(const char *path);
 typedef bool (*CutFileFunction)(const char *path, long size);
 
 // Appends path and CR LF to the file at filePath, creating it when missing.
-// False when the path cannot be stored or a write failed; the file then
-// holds the same list as before.
+// False when the path cannot be stored, the file is there but cannot be
+// read, or a write failed; the file then holds the same list as before.
 bool AppendQuickAccessLine(const char *filePath, const char *path, CutFileFunction cutFile);

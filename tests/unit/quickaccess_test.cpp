@@ -2,6 +2,7 @@
 
 #include <stdio.h>
 #include <string.h>
+#include <sys/stat.h>
 
 #include <string>
 #include <vector>
@@ -189,6 +190,23 @@ TEST_F(AppendTest, FailedAppendReportsAndTakesBackAnyPart)
     ASSERT_EQ(cuts.size(), 1u);
     EXPECT_EQ(cuts[0], 5);
     EXPECT_EQ(Bytes(), "C:\\\r\n");
+
+    // A list that can be written but not read is not taken for a missing
+    // one: the same failed write once cut it to nothing.  A root runner
+    // takes another user's identity for the while.
+    Write("C:\\\r\nD:\\\r\n");
+    cuts.clear();
+    chmod(dir.c_str(), 0711);
+    chmod(path.c_str(), 0222);
+    bool root = geteuid() == 0;
+    ASSERT_TRUE(!root || seteuid(65534) == 0);
+    EXPECT_EQ(fopen(path.c_str(), "rb"), nullptr);
+    bool appended = WithFileSizeLimit(12, [&] { return AppendQuickAccessLine(path.c_str(), "E:\\A long folder", Cut); });
+    ASSERT_TRUE(!root || seteuid(0) == 0);
+    chmod(path.c_str(), 0644);
+    EXPECT_FALSE(appended);
+    EXPECT_TRUE(cuts.empty());
+    EXPECT_EQ(Bytes(), "C:\\\r\nD:\\\r\n");
 }
 
 }  // namespace
