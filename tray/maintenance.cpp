@@ -60,6 +60,8 @@ bool IsTaskDue(int today, int last, int interval)
 {
     if (interval == 0)
         return false;
+    if (last < 1 || last > DayNumberYearLength)
+        return true;
     // 64-bit, so that any pair of days read from the file is safe to subtract.
     long long elapsed = (long long)today - last;
     if (elapsed < 0)
@@ -127,6 +129,18 @@ bool TaskQuestion(const SettingsRecord &s, MaintenanceTask task, char *dest, siz
 const char *TaskFailureMessage(MaintenanceTask task)
 {
     return Tasks[task].failure;
+}
+
+ReminderAnswer ReminderAnswerFor(int boxResult)
+{
+    switch (boxResult) {
+    case BoxResultYes:
+        return AnswerYes;
+    case BoxResultCancel:
+        return AnswerCancel;
+    default:
+        return AnswerNo;
+    }
 }
 
 void RunReminderPass(const ReminderOps &ops)

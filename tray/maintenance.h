@@ -30,7 +30,9 @@ enum MaintenanceTask {
 
 // True when more than interval days have passed since the day last.  An
 // interval of 0 never reminds.  A last day later in the year than today
-// means the year has turned, so a year's length is added.
+// means the year has turned, so a year's length is added.  A last day
+// outside 1..366 (a damaged or hand-edited file) is due, so that the
+// reminder cannot stop for good.
 bool IsTaskDue(int today, int last, int interval);
 
 // The arguments that follow the program on each tool's command line, each
@@ -50,6 +52,13 @@ bool TaskQuestion(const SettingsRecord &s, MaintenanceTask task, char *dest, siz
 const char *TaskFailureMessage(MaintenanceTask task);
 
 enum ReminderAnswer { AnswerYes, AnswerNo, AnswerCancel };
+
+// The system's message box results.
+enum { BoxResultCancel = 2, BoxResultYes = 6, BoxResultNo = 7 };
+// The answer a question box gave: Cancel also when the box was closed.  A
+// box that could not be shown (0), or any other result, changes nothing,
+// as No does.
+ReminderAnswer ReminderAnswerFor(int boxResult);
 
 struct ReminderOps {
     int (*today)(void);                        // TodayDayNumber

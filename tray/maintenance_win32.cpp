@@ -5,18 +5,13 @@
 #include "app.h"
 #include "maintenance.h"
 
+static_assert(BoxResultYes == IDYES && BoxResultNo == IDNO && BoxResultCancel == IDCANCEL,
+              "the reminder rules read the system's box results");
+
 static ReminderAnswer AskReminder(const char *question)
 {
-    // The main window's handle is still null while it is being created,
-    // so the question has no owner.
-    switch (MessageBoxA(MainWindow, question, BoxTitle, MB_YESNOCANCEL | MB_ICONQUESTION)) {
-    case IDYES:
-        return AnswerYes;
-    case IDNO:
-        return AnswerNo;
-    default:  // IDCANCEL, also closing the box
-        return AnswerCancel;
-    }
+    // Owned by the main window, whose handle is known from its creation on.
+    return ReminderAnswerFor(MessageBoxA(MainWindow, question, BoxTitle, MB_YESNOCANCEL | MB_ICONQUESTION));
 }
 
 static bool StartToolAndWait(char *commandLine)

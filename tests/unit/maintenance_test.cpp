@@ -31,10 +31,14 @@ TEST(IsTaskDue, TableOfCases)
         {1, 366, 1, false},  // 31 December to 1 January counts 1
         {366, 1, 364, true},
         {366, 1, 365, false},
-        // Days from a damaged file neither overflow nor wrap into "due".
+        // A day no run can leave (a damaged or hand-edited file) is due,
+        // however it compares with today; only an interval of 0 stays quiet.
         {1, INT_MIN, 7, true},
-        {1, INT_MAX, 7, false},
-        {INT_MIN, INT_MAX, -1, false},
+        {1, INT_MAX, 7, true},
+        {200, 0, 7, true},
+        {200, 367, 400, true},
+        {200, -5, 1000, true},
+        {200, 367, 0, false},
     };
     for (const auto &c : cases)
         EXPECT_EQ(IsTaskDue(c.today, c.last, c.interval), c.due)
@@ -146,8 +150,9 @@ ReminderAnswer ScriptAsk(const char *question)
 {
     std::string q(question);
     script.log.push_back("ask " + q.substr(q.rfind("automatic ") + 10, 9));
+    // The box's result; 0 is a box that could not be shown.
     char a = script.nextAnswer < script.answers.size() ? script.answers[script.nextAnswer++] : 'C';
-    return a == 'Y' ? AnswerYes : a == 'N' ? AnswerNo : AnswerCancel;
+    return ReminderAnswerFor(a == 'Y' ? BoxResultYes : a == 'N' ? BoxResultNo : a == '0' ? 0 : BoxResultCancel);
 }
 bool ScriptStart(char *commandLine)
 {
@@ -199,6 +204,12 @@ TEST(RunReminderPass, TableOfCases)
          {"ask re-compre"}},
         {"the year turn: last run on day 360, interval 7, day 3 asks", 1, 3, {7, 0, 0, 0}, {360, 1, 1, 1}, "C", "",
          {3, 1, 1, 1}, {"ask disk scan", "save 3 1 1 1"}},
+        {"a box that cannot be shown keeps the day, as No", 1, 200, {7, 0, 0, 0}, {100, 1, 1, 1}, "0", "",
+         {100, 1, 1, 1}, {"ask disk scan"}},
+        {"damaged days ask; Cancel and Yes mend them, No and no box keep them", 1, 200, {7, 7, 7, 7},
+         {0, 367, INT_MIN, INT_MAX}, "CN0Y", "1", {200, 367, INT_MIN, 200},
+         {"ask disk scan", "ask disk defr", "ask backup op", "ask re-compre", "start CMPAGENT.EXE",
+          "save 200 367 -2147483648 200"}},
     };
     int *intervals[] = {&Settings.iScanInterval, &Settings.iDefragmentInterval, &Settings.iBackupInterval,
                         &Settings.iCompressionInterval};
