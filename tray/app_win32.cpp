@@ -108,11 +108,15 @@ static void TrayMenuChoice(HWND window, int item)
     }
 }
 
+// A click that comes while a start-up reminder question is open finds no
+// menus yet: nothing is shown, and the question keeps the focus.
 static void QuickAccessMenuCommand(HWND window)
 {
     POINT cursor = {};
     GetCursorPos(&cursor);
-    if (QuickAccessPending == 1) {
+    if (QuickAccessPending == 1 && QuickAccessMenu == NULL) {
+        QuickAccessPending = 0;
+    } else if (QuickAccessPending == 1) {
         SetForegroundWindow(window);
         ShowQuickAccessMenu(cursor);
         PostMessageA(window, WM_NULL, 0, 0);
@@ -122,6 +126,10 @@ static void QuickAccessMenuCommand(HWND window)
 
 static void TrayMenuCommand(HWND window)
 {
+    if (TrayMenu == NULL) {  // not made yet: see above
+        QuickAccessMenuCommand(window);
+        return;
+    }
     Sleep(MenuOpenDelay);
     POINT cursor = {};
     GetCursorPos(&cursor);
@@ -183,8 +191,11 @@ static LRESULT CALLBACK MainWindowProc(HWND window, UINT message, WPARAM wParam,
 {
     switch (message) {
     case WM_CREATE:
+        // Known from here on: the reminder questions are owned by this
+        // window, and icons that a restarted taskbar asks for while one is
+        // open post their clicks to it.
+        MainWindow = window;
         CaptureDesktopRect();
-        // MainWindow is still null here, so the reminders' boxes have no owner.
         if (Settings.iEnableMaintenance == 1)
             RunMaintenanceReminders();
         return 0;
@@ -333,7 +344,6 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE previous, LPSTR, int)
         CoUninitialize();
         return 0;
     }
-    MainWindow = window;
     ShowWindow(window, SW_HIDE);
     UpdateWindow(window);
     UINT_PTR timer = SetTimer(window, FreeSpaceTimer, FreeSpaceInterval, NULL);

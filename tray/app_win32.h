@@ -8,7 +8,7 @@
 enum { PathTextSize = 512 };
 
 extern HINSTANCE AppInstance;
-extern HWND MainWindow;            // null until the window's creation returns
+extern HWND MainWindow;            // null until the window's creation begins
 extern char HelpFilePath[PathTextSize];
 extern char WarnedDrives[128];
 extern HMENU QuickAccessMenu;

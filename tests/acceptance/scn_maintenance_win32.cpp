@@ -148,6 +148,31 @@ SCENARIO(reminder_tool_that_cannot_start_keeps_its_day)
     ExitTessaron(tessaron);
 }
 
+SCENARIO(reminder_question_owned_by_the_window_whose_icons_a_new_taskbar_gets)
+{
+    WriteSettings({"iEnableMaintenance = YES", "iScanInterval = 7", Line("iLastScan", DaysBefore(TodayDayNumber(), 8))});
+    Program tessaron = StartTessaron();
+    HWND box = WaitMessageBox();
+    CHECK(GetWindow(box, GW_OWNER) == tessaron.window);
+
+    Step("a taskbar created while the question is open gets the icons of the window");
+    CHECK(PostMessageA(HWND_BROADCAST, RegisterWindowMessageA("TaskbarCreated"), 0, 0));
+    for (const TrayCall &call : WaitTrayCalls(5))
+        CHECK(call.window == tessaron.window);
+    Step("clicks on them reach the window, which has no menus yet: each adds the icons again, "
+         "and the question keeps the focus");
+    if (!WaitFor([&] { return GetForegroundWindow() == box; }))
+        Fail("the question is not the foreground window");
+    PostTrayMouse(tessaron, IconMain, WM_RBUTTONUP);
+    PostTrayMouse(tessaron, IconQuickAccess, WM_RBUTTONUP);
+    WaitTrayCalls(15);
+    CHECK(GetForegroundWindow() == box);
+
+    Answer("disk scan", "a disk scan", 7, IDNO);
+    WaitTrayCalls(20);  // start-up's own adding
+    ExitTessaron(tessaron);
+}
+
 namespace {
 
 std::string Warning(char letter, const char *megabytes)
