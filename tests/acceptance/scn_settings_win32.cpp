@@ -1,7 +1,8 @@
-// The settings file as the program writes it.
+// The settings file as the program writes it, and the warning when it cannot.
 #include "driver.h"
 
 #include "commands.h"
+#include "resource.h"
 
 #include <algorithm>
 
@@ -83,4 +84,70 @@ SCENARIO(settings_first_start_file)
     if (dayAfter != dayBefore && written == FirstStartSettings(dayAfter))
         return;  // the day changed while the program ran
     CHECK_TEXT(written, FirstStartSettings(dayBefore));
+}
+
+namespace {
+
+// The pixels that paint leaves in a memory bitmap of this size.
+template <class Paint> std::vector<COLORREF> Pixels(int width, int height, Paint paint)
+{
+    HDC screen = GetDC(nullptr), memory = CreateCompatibleDC(screen);
+    HBITMAP bitmap = CreateCompatibleBitmap(screen, width, height);
+    HGDIOBJ old = SelectObject(memory, bitmap);
+    paint(memory, screen);
+    std::vector<COLORREF> pixels;
+    for (int y = 0; y < height; y++)
+        for (int x = 0; x < width; x++)
+            pixels.push_back(GetPixel(memory, x, y));
+    SelectObject(memory, old);
+    DeleteObject(bitmap);
+    DeleteDC(memory);
+    ReleaseDC(nullptr, screen);
+    return pixels;
+}
+
+// The box's icon as the screen shows it is this system icon, drawn on the
+// background that its corner shows.
+bool BoxShowsIcon(HWND box, LPCSTR systemIcon)
+{
+    HWND icon = nullptr;
+    for (HWND child = GetWindow(box, GW_CHILD); child && !icon; child = GetWindow(child, GW_HWNDNEXT))
+        if ((GetWindowLongA(child, GWL_STYLE) & SS_TYPEMASK) == SS_ICON)
+            icon = child;
+    RECT area;
+    if (!icon || !GetWindowRect(icon, &area) || IsRectEmpty(&area))
+        return false;
+    int width = area.right - area.left, height = area.bottom - area.top;
+    std::vector<COLORREF> shown = Pixels(width, height, [&](HDC dc, HDC screen) {
+        BitBlt(dc, 0, 0, width, height, screen, area.left, area.top, SRCCOPY);
+    });
+    return shown == Pixels(width, height, [&](HDC dc, HDC) {
+        RECT all = {0, 0, width, height};
+        HBRUSH background = CreateSolidBrush(shown[0]);
+        FillRect(dc, &all, background);
+        DeleteObject(background);
+        DrawIconEx(dc, 0, 0, LoadIconA(nullptr, systemIcon), width, height, 0, nullptr, DI_NORMAL);
+    });
+}
+
+}  // namespace
+
+SCENARIO(settings_save_failure_warns_and_runs_on)
+{
+    // A folder in the file's place cannot be replaced, even by root.
+    MakeFolder(SettingsPath());
+    std::vector<std::string> before = FolderEntries(WindowsDirectory());
+    Program tessaron = StartTessaron();
+    PostCommand(tessaron, CmdOpenPath);
+    PressButton(WaitDialogWith(tessaron, IDC_OPENPATH_PATH), IDCANCEL);
+    HWND box = WaitMessageBox();
+    if (!WaitFor([&] { return BoxShowsIcon(box, IDI_WARNING); }))
+        Fail("the save failure shows no warning icon");
+    CheckMessageBox(box, "There was an error while attempting to save your options.", {IDOK}, IDOK);
+    CHECK(!HasEnded(tessaron));
+    ExitTessaron(tessaron);
+    // Nothing was replaced or left behind.
+    CHECK(FolderEntries(WindowsDirectory()) == before);
+    DWORD attributes = GetFileAttributesA(SettingsPath().c_str());
+    CHECK(attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY));
 }
