@@ -81,7 +81,7 @@ static RemoveResult RemoveGroupIn(const char *programs, const char *name)
 {
     char group[UninstallTextSize];
     FormatText(group, sizeof group, "%s\\%s", programs, name);
-    CollapseBackslashes(group);
+    CollapseFolderPath(group, programs);
     DWORD attributes = GetFileAttributesA(group);
     if (attributes == INVALID_FILE_ATTRIBUTES || !(attributes & FILE_ATTRIBUTE_DIRECTORY))
         return RemoveAbsent;
@@ -159,11 +159,16 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int)
     char scriptPath[UninstallTextSize] = "";
     ScriptPathFromCommandLine(GetCommandLineA(), ownPath, scriptPath, sizeof scriptPath);
 
-    char message[8192];
+    char windowsDir[UninstallTextSize] = "";
+    UINT windowsLength = GetWindowsDirectoryA(windowsDir, sizeof windowsDir);
+    if (windowsLength == 0 || windowsLength >= sizeof windowsDir)
+        windowsDir[0] = '\0';  // then no file counts as the product's own there
+
+    static char message[3 * UninstallListSize];
     size_t length = 0;
     if (scriptPath[0] == '\0' ||
         !ReadScriptFile(scriptPath, ScriptData, sizeof ScriptData, &length) ||
-        !ReadUninstallScript(ScriptData, length, &Plan)) {
+        !ReadUninstallScript(ScriptData, length, windowsDir, &Plan)) {
         FormatUnreadable(message, sizeof message, scriptPath);
         MessageBoxA(NULL, message, KelveyCaption, MB_OK | MB_ICONWARNING);
         return 1;
@@ -173,12 +178,12 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int)
     if (MessageBoxA(NULL, message, KelveyCaption, MB_YESNO | MB_ICONQUESTION) != IDYES)
         return 0;
 
-    static char failures[4096];
+    static char failures[UninstallListSize];
     SetCursor(LoadCursorA(NULL, IDC_WAIT));
-    int failed = CarryOutUninstall(Plan, Win32KelveyOps, failures, sizeof failures);
+    UninstallOutcome outcome = CarryOutUninstall(Plan, scriptPath, Win32KelveyOps, failures, sizeof failures);
     SetCursor(LoadCursorA(NULL, IDC_ARROW));
-    FormatOutcome(message, sizeof message, Plan.product, failed, failures);
-    MessageBoxA(NULL, message, KelveyCaption,
-                MB_OK | (failed == 0 ? MB_ICONINFORMATION : MB_ICONWARNING));
-    return failed == 0 ? 0 : 1;
+    FormatOutcome(message, sizeof message, Plan, outcome, failures);
+    bool complete = RemovedCompletely(Plan, outcome);
+    MessageBoxA(NULL, message, KelveyCaption, MB_OK | (complete ? MB_ICONINFORMATION : MB_ICONWARNING));
+    return complete ? 0 : 1;
 }

@@ -6,6 +6,30 @@
 
 const char KelveyCaption[] = "Uninstall";
 
+static const char RemovedText[] = "%s has been removed from your computer.";
+static const char NotRemovedText[] = "%s has not been removed completely.\n";
+static const char FailedText[] =
+    "\nThe following could not be removed.  Close any program that uses them and try again, "
+    "or remove them yourself:\n\n%s";
+static const char RefusedText[] =
+    "\nThe following lines of the uninstallation data were left alone, because they are "
+    "damaged or name something that %s did not install:\n\n%s";
+static const char KeptText[] =
+    "\n%s stays in the Add/Remove Software list, so that its removal can be run again.";
+
+// The one product whose Start-up shortcut (not in its script) is removed.
+static const char ShortcutProduct[] = "Tessaron";
+static const char UninstallListKey[] = "Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\";
+// Keys below Software that are the system's, never a vendor's.
+static const char *const SystemKeys[] = {"Microsoft", "Classes", "Policies"};
+// The product's own files in the Windows directory: prefix, product, suffix.
+static const char *const WindowsFiles[][2] = {
+    {"", " - Uninstallation Data"},
+    {"", " - Uninstallation Data.bak"},
+    {"", ".ini"},
+    {"Start Menu\\Programs\\", ".lnk"},
+};
+
 static bool IsBlank(char c)
 {
     return c == ' ' || c == '\t';
@@ -16,6 +40,7 @@ static char Lower(char c)
     return c >= 'A' && c <= 'Z' ? (char)(c - 'A' + 'a') : c;
 }
 
+// Stops at the first difference, so a shorter text is never read past its end.
 static bool StartsWithNoCase(const char *text, const char *prefix)
 {
     for (; *prefix != '\0'; text++, prefix++)
@@ -24,9 +49,20 @@ static bool StartsWithNoCase(const char *text, const char *prefix)
     return true;
 }
 
+// The first na characters of a and the first nb of b, without regard to case.
+static bool SameNoCase(const char *a, size_t na, const char *b, size_t nb)
+{
+    if (na != nb)
+        return false;
+    for (size_t i = 0; i < na; i++)
+        if (Lower(a[i]) != Lower(b[i]))
+            return false;
+    return true;
+}
+
 static bool EqualsNoCase(const char *a, const char *b)
 {
-    return strlen(a) == strlen(b) && StartsWithNoCase(a, b);
+    return SameNoCase(a, strlen(a), b, strlen(b));
 }
 
 static void TrimRight(char *text)
@@ -36,68 +72,173 @@ static void TrimRight(char *text)
         text[--n] = '\0';
 }
 
-// A path that names the same thing whatever the current directory:
-// "X:\...", "\\server\share\..." or "\..." (the current drive's root, which
-// is what setup writes for an empty folder field).
-static bool IsAnchoredPath(const char *path)
+// A name within a path or key: not empty, not "." or "..", and no
+// character that the system reads as a separator, a drive or a wildcard.
+static bool IsPlainName(const char *name, size_t n)
 {
-    char c = Lower(path[0]);
-    if (c >= 'a' && c <= 'z' && path[1] == ':' && path[2] == '\\')
-        return true;
-    return path[0] == '\\';
+    if (n == 0 || (name[0] == '.' && (n == 1 || (n == 2 && name[1] == '.'))))
+        return false;
+    for (size_t i = 0; i < n; i++)
+        if ((unsigned char)name[i] < ' ' || strchr("\\/:*?\"<>|", name[i]) != nullptr)
+            return false;
+    return true;
 }
 
-// A root is never a folder of the product's own: "\", "X:\" or
-// "\\server\share\" (trailing backslash optional).  Setup writes "\" for an
-// empty folder field and "X:\" for a typed drive.
+// Each name between backslashes is plain; from is where the names begin.
+static bool ArePlainNames(const char *from, bool trailingBackslash)
+{
+    for (const char *name = from;;) {
+        const char *end = strchr(name, '\\');
+        if (!IsPlainName(name, end ? (size_t)(end - name) : strlen(name)))
+            return false;
+        if (end == nullptr || (trailingBackslash && end[1] == '\0'))
+            return true;
+        name = end + 1;
+    }
+}
+
+// The length of an absolute path's root: "X:\" or "\\server\share\" (the
+// share alone without its backslash); 0 for a path that depends on the
+// current drive or folder ("\ReadMe.txt", "C:ReadMe.txt", "ReadMe.txt").
+static size_t RootLength(const char *path)
+{
+    char drive = Lower(path[0]);
+    if (drive >= 'a' && drive <= 'z' && path[1] == ':' && path[2] == '\\')
+        return 3;
+    if (path[0] != '\\' || path[1] != '\\')
+        return 0;
+    const char *share = strchr(path + 2, '\\');
+    if (share == nullptr || !IsPlainName(path + 2, (size_t)(share - path - 2)))
+        return 0;
+    share++;
+    const char *end = strchr(share, '\\');
+    size_t n = end ? (size_t)(end - share) : strlen(share);
+    if (!IsPlainName(share, n))
+        return 0;
+    return (size_t)(share - path) + n + (end ? 1 : 0);
+}
+
+// An absolute path of plain names.  A file needs a name after the root; a
+// folder may be the root itself and may end in one backslash.
+static bool IsAbsolutePath(const char *path, bool folder)
+{
+    size_t root = RootLength(path);
+    if (root == 0)
+        return false;
+    if (path[root] == '\0')
+        return folder;
+    return ArePlainNames(path + root, folder);
+}
+
 static bool IsRootFolder(const char *path)
 {
-    size_t n = strlen(path);
-    if (n > 0 && path[n - 1] == '\\')
-        n--;
-    if (n == 0 || (n == 2 && path[1] == ':'))
-        return true;
-    if (path[0] != '\\')
-        return false;
-    if (n == 1)
-        return true;  // "\\" alone
-    if (path[1] != '\\')
-        return false;
-    // \\server or \\server\share: at most one more backslash.
-    int separators = 0;
-    for (size_t i = 2; i < n; i++)
-        if (path[i] == '\\')
-            separators++;
-    return separators <= 1;
+    size_t root = RootLength(path);
+    return root > 0 && path[root] == '\0';
 }
 
-static bool HasWildcard(const char *path)
+// A folder's length without its trailing backslash.
+static size_t FolderLength(const char *folder)
 {
-    return strpbrk(path, "*?") != nullptr;
+    size_t n = strlen(folder);
+    return n > 0 && folder[n - 1] == '\\' ? n - 1 : n;
 }
 
-// Never a whole hive or a key directly under it: at least two names, none empty.
-static bool IsDeepEnoughKey(const char *subkey)
+// The file lies directly inside a folder that the plan's folders name.
+static bool InPlannedFolder(const UninstallPlan &plan, const char *path)
 {
-    if (subkey[0] == '\0' || subkey[0] == '\\')
-        return false;
-    int names = 1;
-    for (const char *p = subkey; *p != '\0'; p++) {
-        if (*p != '\\')
-            continue;
-        if (p[1] == '\\' || p[1] == '\0')
-            return false;
-        names++;
+    size_t parent = (size_t)(strrchr(path, '\\') - path);
+    for (int i = 0; i < plan.count; i++) {
+        const UninstallEntry &e = plan.entries[i];
+        if (e.kind == KindEmptyFolder && SameNoCase(path, parent, e.text, FolderLength(e.text)))
+            return true;
     }
-    return names >= 2;
+    return false;
 }
 
-static bool IsPlainName(const char *name)
+static bool IsProductWindowsFile(const char *product, const char *windowsDir, const char *path)
 {
-    if (name[0] == '\0' || strcmp(name, ".") == 0 || strcmp(name, "..") == 0)
+    size_t n = FolderLength(windowsDir);
+    if (!IsAbsolutePath(windowsDir, true) || !SameNoCase(path, n, windowsDir, n) || path[n] != '\\')
         return false;
-    return strpbrk(name, "\\/:*?\"<>|") == nullptr;
+    for (const auto &file : WindowsFiles) {
+        char own[UninstallTextSize];
+        if (FormatText(own, sizeof own, "%s%s%s", file[0], product, file[1]) &&
+            EqualsNoCase(path + n + 1, own))
+            return true;
+    }
+    return false;
 }
+
+// Named for the product, below "Software\<vendor>" or in the uninstall list.
+static bool IsProductKey(const char *product, const char *subkey)
+{
+    const char *last = strrchr(subkey, '\\');
+    if (last == nullptr || !ArePlainNames(subkey, false) || !EqualsNoCase(last + 1, product))
+        return false;
+    if (SameNoCase(subkey, (size_t)(last + 1 - subkey), UninstallListKey, strlen(UninstallListKey)))
+        return true;
+    if (!StartsWithNoCase(subkey, "Software\\"))
+        return false;
+    const char *vendor = subkey + strlen("Software\\");
+    const char *vendorEnd = strchr(vendor, '\\');
+    if (vendorEnd == nullptr)
+        return false;  // the hive's second level
+    for (const char *system : SystemKeys)
+        if (SameNoCase(vendor, (size_t)(vendorEnd - vendor), system, strlen(system)))
+            return false;
+    return true;
+}
+
+bool IsRegistration(const UninstallEntry &entry, const char *scriptPath)
+{
+    if (entry.kind == KindRegistryKey)
+        return StartsWithNoCase(entry.text, UninstallListKey);
+    return entry.kind == KindFile && EqualsNoCase(entry.text, scriptPath);
+}
+
+static bool IsAllowed(const UninstallPlan &plan, const char *windowsDir, const UninstallEntry &e)
+{
+    switch (e.kind) {
+    case KindEmptyFolder:
+        return IsAbsolutePath(e.text, true);
+    case KindFile:
+        return IsAbsolutePath(e.text, false) &&
+               (InPlannedFolder(plan, e.text) || IsProductWindowsFile(plan.product, windowsDir, e.text));
+    case KindRegistryKey:
+        return IsProductKey(plan.product, e.text);
+    case KindGroup:
+        return IsPlainName(e.text, strlen(e.text)) && EqualsNoCase(e.text, plan.product);
+    }
+    return false;
+}
+
+// ---------------------------------------------------------------- lists
+
+struct NoteList {
+    char *text;
+    size_t size;
+    int count;
+    bool full;
+};
+
+static void Note(NoteList &list, const char *what)
+{
+    list.count++;
+    if (list.size == 0 || list.full)
+        return;
+    static const char More[] = "...\n";
+    size_t used = strlen(list.text);
+    // Keep room for the mark that says the list goes on.
+    if (used + strlen(what) + 1 + sizeof More > list.size) {
+        list.full = true;
+        AppendText(list.text, list.size, More);
+        return;
+    }
+    AppendText(list.text, list.size, what);
+    AppendText(list.text, list.size, "\n");
+}
+
+// ---------------------------------------------------------------- reading
 
 struct KindWord {
     const char *word;
@@ -121,97 +262,111 @@ static const RootWord RootWords[] = {
     {"HKEY_CURRENT_USER\\", RootCurrentUser},
 };
 
-static void TakeEntry(const char *line, UninstallPlan *plan)
+enum LineState { LineWhole, LineRefused, LineEnd };
+
+// The next line from *at into line: whole (ended by a line feed, CR
+// dropped), refused (longer than line, or cut short by the end of the
+// text; line then holds its beginning, for showing only), or the end.
+// Ctrl-Z and NUL end the text.
+static LineState NextLine(const char *data, size_t length, size_t *at, char *line, size_t size)
 {
-    if (plan->count >= MaxUninstallEntries)
-        return;
+    size_t used = 0;
+    bool tooLong = false;
+    while (*at < length && data[*at] != '\x1a' && data[*at] != '\0') {
+        char c = data[(*at)++];
+        if (c == '\n') {
+            line[used] = '\0';
+            return tooLong ? LineRefused : LineWhole;
+        }
+        if (c == '\r')
+            continue;
+        if (used + 1 < size)
+            line[used++] = c;
+        else
+            tooLong = true;
+    }
+    line[used] = '\0';
+    return used > 0 || tooLong ? LineRefused : LineEnd;
+}
+
+// "[KIND] argument" into entry; false for any other line or an argument
+// that does not fit whole.
+static bool ParseLine(const char *line, UninstallEntry *entry)
+{
     const KindWord *kind = nullptr;
     for (const KindWord &k : KindWords)
         if (strncmp(line, k.word, strlen(k.word)) == 0)
             kind = &k;
-    if (kind == nullptr)
-        return;
+    if (kind == nullptr || !IsBlank(line[strlen(kind->word)]))
+        return false;
     const char *argument = line + strlen(kind->word);
-    if (!IsBlank(*argument))
-        return;
     while (IsBlank(*argument))
         argument++;
-
-    UninstallEntry &entry = plan->entries[plan->count];
-    entry.kind = kind->kind;
-    entry.root = RootLocalMachine;
+    entry->kind = kind->kind;
+    entry->root = RootLocalMachine;
     if (kind->kind == KindRegistryKey) {
         const RootWord *root = nullptr;
         for (const RootWord &r : RootWords)
             if (StartsWithNoCase(argument, r.word))
                 root = &r;
         if (root == nullptr)
-            return;
-        entry.root = root->root;
+            return false;
+        entry->root = root->root;
         argument += strlen(root->word);
     }
-    // A cut argument could name something else: leave such a line out.
-    if (!CopyText(entry.text, sizeof entry.text, argument))
-        return;
-    TrimRight(entry.text);
-
-    bool usable = false;
-    switch (kind->kind) {
-    case KindFile:
-        usable = IsAnchoredPath(entry.text) && !HasWildcard(entry.text);
-        break;
-    case KindEmptyFolder:
-        usable = IsAnchoredPath(entry.text) && !HasWildcard(entry.text) &&
-                 !IsRootFolder(entry.text);
-        break;
-    case KindRegistryKey:
-        usable = IsDeepEnoughKey(entry.text);
-        break;
-    case KindGroup:
-        usable = IsPlainName(entry.text);
-        break;
-    }
-    if (usable)
-        plan->count++;
+    return CopyText(entry->text, sizeof entry->text, argument);
 }
 
-bool ReadUninstallScript(const char *data, size_t length, UninstallPlan *plan)
+// Shown, never used: a long line is cut here and marked as cut.
+static void Refuse(NoteList &refused, const char *line)
+{
+    char shown[100];
+    if (!CopyText(shown, sizeof shown, line))
+        CopyText(shown + sizeof shown - 4, 4, "...");
+    Note(refused, shown);
+}
+
+bool ReadUninstallScript(const char *data, size_t length, const char *windowsDir,
+                         UninstallPlan *plan)
 {
     plan->product[0] = '\0';
     plan->count = 0;
-    bool first = true;
+    plan->refusedCount = 0;
+    plan->refused[0] = '\0';
     char line[UninstallLineSize];
-    size_t used = 0;
-    bool tooLong = false;
-    for (size_t i = 0;; i++) {
-        bool end = i >= length || data[i] == '\x1a' || data[i] == '\0';
-        char c = end ? '\n' : data[i];
-        if (c == '\r')
-            continue;
-        if (c != '\n') {
-            if (used + 1 < sizeof line)
-                line[used++] = c;
-            else
-                tooLong = true;
-            continue;
-        }
-        line[used] = '\0';
-        if (first) {
-            // The product name only names things in messages: a cut one will do.
-            CopyText(plan->product, sizeof plan->product, line);
-            TrimRight(plan->product);
-            if (plan->product[0] == '\0')
-                return false;  // not a script
-            first = false;
-        } else if (!tooLong) {
-            TakeEntry(line, plan);
-        }
-        used = 0;
-        tooLong = false;
-        if (end)
-            break;
+    size_t at = 0;
+    // The product's name decides which keys and groups are its own: it
+    // must be whole.
+    if (NextLine(data, length, &at, line, sizeof line) != LineWhole)
+        return false;
+    TrimRight(line);
+    if (!CopyText(plan->product, sizeof plan->product, line) || plan->product[0] == '\0') {
+        plan->product[0] = '\0';
+        return false;  // not a script
     }
-    return plan->product[0] != '\0';
+
+    NoteList refused = {plan->refused, sizeof plan->refused, 0, false};
+    size_t entriesAt = at;
+    // Folders first: a file is judged by the folders of the whole script.
+    for (int pass = 0; pass < 2; pass++) {
+        at = entriesAt;
+        LineState state;
+        while ((state = NextLine(data, length, &at, line, sizeof line)) != LineEnd) {
+            TrimRight(line);
+            if (line[0] == '\0')
+                continue;  // names nothing
+            UninstallEntry entry;
+            bool parsed = state == LineWhole && ParseLine(line, &entry);
+            if ((pass == 0) != (parsed && entry.kind == KindEmptyFolder))
+                continue;
+            if (parsed && plan->count < MaxUninstallEntries && IsAllowed(*plan, windowsDir, entry))
+                plan->entries[plan->count++] = entry;
+            else
+                Refuse(refused, line);
+        }
+    }
+    plan->refusedCount = refused.count;
+    return true;
 }
 
 bool ScriptPathFromCommandLine(const char *commandLine, const char *ownPath, char *out,
@@ -252,86 +407,101 @@ bool ScriptPathFromCommandLine(const char *commandLine, const char *ownPath, cha
     return out[0] != '\0';
 }
 
-struct FailureList {
-    char *text;
-    size_t size;
-    int count;
-    bool full;
+// ---------------------------------------------------------------- removal
+
+struct Removal {
+    const UninstallPlan &plan;
+    const char *scriptPath;
+    const KelveyOps &ops;
+    NoteList failures;
 };
 
-static void NoteFailure(FailureList &list, const char *what, const char *suffix)
+static void Remove(Removal &r, const UninstallEntry &e)
 {
-    list.count++;
-    if (list.size == 0 || list.full)
-        return;
-    static const char More[] = "...\n";
-    size_t used = strlen(list.text);
-    // Keep room for the mark that says the list goes on.
-    if (used + strlen(what) + strlen(suffix) + 1 + sizeof More > list.size) {
-        list.full = true;
-        AppendText(list.text, list.size, More);
-        return;
+    char shown[UninstallTextSize + 32];
+    CopyText(shown, sizeof shown, e.text);
+    RemoveResult result = RemoveAbsent;
+    switch (e.kind) {
+    case KindFile:
+        result = r.ops.removeFile(e.text);
+        break;
+    case KindEmptyFolder:
+        result = r.ops.removeEmptyFolder(e.text);
+        break;
+    case KindRegistryKey:
+        result = r.ops.removeRegistryKey(e.root, e.text);
+        FormatText(shown, sizeof shown, "%s%s", RootWords[e.root == RootLocalMachine ? 0 : 1].word, e.text);
+        break;
+    case KindGroup:
+        result = r.ops.removeGroup(e.text);
+        FormatText(shown, sizeof shown, "%s (program group)", e.text);
+        break;
     }
-    AppendText(list.text, list.size, what);
-    AppendText(list.text, list.size, suffix);
-    AppendText(list.text, list.size, "\n");
+    if (result == RemoveFailed)
+        Note(r.failures, shown);
 }
 
-int CarryOutUninstall(const UninstallPlan &plan, const KelveyOps &ops, char *failures,
-                      size_t size)
+// The entries of one kind that are the registration, or all the others.
+static void RemoveKind(Removal &r, UninstallKind kind, bool registration)
 {
-    FailureList list = {failures, size, 0, false};
-    if (size > 0)
-        failures[0] = '\0';
-    int count = plan.count < MaxUninstallEntries ? plan.count : MaxUninstallEntries;
-
-    for (int i = 0; i < count; i++) {
-        const UninstallEntry &e = plan.entries[i];
-        if (e.kind == KindFile && ops.removeFile(e.text) == RemoveFailed)
-            NoteFailure(list, e.text, "");
+    for (int i = 0; i < r.plan.count; i++) {
+        const UninstallEntry &e = r.plan.entries[i];
+        if (e.kind == kind && IsRegistration(e, r.scriptPath) == registration)
+            Remove(r, e);
     }
+}
 
-    // Folders deepest first, so that a folder inside another goes before it.
+// Deepest first, so that a folder inside another goes before it; a root
+// only stands for the files in it.
+static void RemoveFolders(Removal &r)
+{
     bool done[MaxUninstallEntries] = {};
     for (;;) {
         int pick = -1;
-        for (int i = 0; i < count; i++) {
-            const UninstallEntry &e = plan.entries[i];
-            if (e.kind == KindEmptyFolder && !done[i] &&
-                (pick < 0 || strlen(e.text) > strlen(plan.entries[pick].text)))
+        for (int i = 0; i < r.plan.count; i++) {
+            const UninstallEntry &e = r.plan.entries[i];
+            if (e.kind == KindEmptyFolder && !done[i] && !IsRootFolder(e.text) &&
+                (pick < 0 || strlen(e.text) > strlen(r.plan.entries[pick].text)))
                 pick = i;
         }
         if (pick < 0)
-            break;
+            return;
         done[pick] = true;
-        if (ops.removeEmptyFolder(plan.entries[pick].text) == RemoveFailed)
-            NoteFailure(list, plan.entries[pick].text, "");
+        Remove(r, r.plan.entries[pick]);
     }
+}
 
-    for (int i = 0; i < count; i++) {
-        const UninstallEntry &e = plan.entries[i];
-        if (e.kind != KindRegistryKey || ops.removeRegistryKey(e.root, e.text) != RemoveFailed)
-            continue;
-        char key[UninstallTextSize + 32];
-        FormatText(key, sizeof key, "%s%s",
-                   e.root == RootLocalMachine ? RootWords[0].word : RootWords[1].word, e.text);
-        NoteFailure(list, key, "");
-    }
-
-    for (int i = 0; i < count; i++) {
-        const UninstallEntry &e = plan.entries[i];
-        if (e.kind == KindGroup && ops.removeGroup(e.text) == RemoveFailed)
-            NoteFailure(list, e.text, " (program group)");
-    }
-
+UninstallOutcome CarryOutUninstall(const UninstallPlan &plan, const char *scriptPath,
+                                   const KelveyOps &ops, char *failures, size_t size)
+{
+    Removal r = {plan, scriptPath, ops, {failures, size, 0, false}};
+    if (size > 0)
+        failures[0] = '\0';
+    RemoveKind(r, KindFile, false);
+    RemoveFolders(r);
+    RemoveKind(r, KindRegistryKey, false);
+    RemoveKind(r, KindGroup, false);
     // The script does not list the Start-up shortcut that setup makes.
-    if (EqualsNoCase(plan.product, "Tessaron")) {
+    if (EqualsNoCase(plan.product, ShortcutProduct)) {
         char path[UninstallTextSize] = "";
         if (ops.removeStartupShortcut(path, sizeof path) == RemoveFailed)
-            NoteFailure(list, path, "");
+            Note(r.failures, path);
     }
-    return list.count;
+    // While anything listed may remain, the registration and the script
+    // stay, so that the removal can be run again; the script goes only
+    // after the registration.
+    UninstallOutcome outcome = {r.failures.count, r.failures.count > 0 || plan.refusedCount > 0};
+    if (!outcome.kept) {
+        RemoveKind(r, KindRegistryKey, true);
+        outcome.kept = r.failures.count > 0;
+        if (!outcome.kept)
+            RemoveKind(r, KindFile, true);
+        outcome.failed = r.failures.count;
+    }
+    return outcome;
 }
+
+// ---------------------------------------------------------------- messages
 
 void FormatConfirmation(char *out, size_t size, const char *product)
 {
@@ -340,16 +510,32 @@ void FormatConfirmation(char *out, size_t size, const char *product)
                product);
 }
 
-void FormatOutcome(char *out, size_t size, const char *product, int failed, const char *failures)
+bool RemovedCompletely(const UninstallPlan &plan, const UninstallOutcome &outcome)
 {
-    if (failed == 0) {
-        FormatText(out, size, "%s has been removed from your computer.", product);
+    return outcome.failed == 0 && plan.refusedCount == 0;
+}
+
+void FormatOutcome(char *out, size_t size, const UninstallPlan &plan,
+                   const UninstallOutcome &outcome, const char *failures)
+{
+    if (RemovedCompletely(plan, outcome)) {
+        FormatText(out, size, RemovedText, plan.product);
         return;
     }
-    FormatText(out, size,
-               "%s has been removed from your computer, except for the following, "
-               "which could not be removed:\n\n%s\nYou may remove them yourself.",
-               product, failures);
+    FormatText(out, size, NotRemovedText, plan.product);
+    char part[UninstallListSize + 512];
+    if (outcome.failed > 0) {
+        FormatText(part, sizeof part, FailedText, failures);
+        AppendText(out, size, part);
+    }
+    if (plan.refusedCount > 0) {
+        FormatText(part, sizeof part, RefusedText, plan.product, plan.refused);
+        AppendText(out, size, part);
+    }
+    if (outcome.kept) {
+        FormatText(part, sizeof part, KeptText, plan.product);
+        AppendText(out, size, part);
+    }
 }
 
 void FormatUnreadable(char *out, size_t size, const char *scriptPath)

@@ -133,15 +133,13 @@ bool InstallFiles(const InstallOps &ops, const char *sourceDir, const char *fold
         char source[SetupPathSize];
         CopyText(source, sizeof source, sourceDir);
         AppendText(source, sizeof source, file.source);
-        CollapseBackslashes(source);
+        CollapseFolderPath(source, sourceDir);
 
+        const char *destDir = file.toWindows ? windowsDir : folder;
         char dest[SetupPathSize];
-        CopyText(dest, sizeof dest, file.toWindows ? windowsDir : folder);
+        CopyText(dest, sizeof dest, destDir);
         AppendText(dest, sizeof dest, file.dest);
-        if (file.toWindows)
-            CollapseBackslashes(dest);
-        else
-            CollapseFolderPath(dest, folder);
+        CollapseFolderPath(dest, destDir);
 
         if (!ops.copyFile(source, dest)) {
             ops.warn(file.failure);
@@ -154,7 +152,7 @@ bool InstallFiles(const InstallOps &ops, const char *sourceDir, const char *fold
 void UninstallScriptPath(char *out, size_t size, const char *windowsDir)
 {
     FormatText(out, size, "%s\\Tessaron - Uninstallation Data", windowsDir);
-    CollapseBackslashes(out);
+    CollapseFolderPath(out, windowsDir);
 }
 
 // Lines 2 to 14 of the script: an entry with a folder in it, collapsed once.
@@ -191,17 +189,16 @@ void BuildUninstallScript(char *out, size_t size, const char *windowsDir, const 
     CopyText(out, size, ProductName);
     AppendText(out, size, "\r\n");
     for (const ScriptEntry &entry : ScriptEntries) {
+        const char *dir = entry.inWindows ? windowsDir : folder;
         char line[SetupPathSize];
-        FormatText(line, sizeof line, entry.format, entry.inWindows ? windowsDir : folder);
-        if (entry.inWindows) {
-            CollapseBackslashes(line);
-        } else {
-            // The kind word has no backslash, so collapsing from the folder on
-            // is the same as collapsing the line, except that a network
-            // folder keeps its leading pair.
-            size_t at = (size_t)(strchr(entry.format, '%') - entry.format);
-            CollapseFolderPath(line + at, folder);
-        }
+        // A cut line would name something else: leave it out instead.
+        if (!FormatText(line, sizeof line, entry.format, dir))
+            continue;
+        // The kind word has no backslash, so collapsing from the folder on
+        // is the same as collapsing the line, except that a network folder
+        // keeps its leading pair.
+        size_t at = (size_t)(strchr(entry.format, '%') - entry.format);
+        CollapseFolderPath(line + at, dir);
         AppendText(out, size, line);
         AppendText(out, size, "\r\n");
     }
@@ -213,10 +210,16 @@ void BuildUninstallScript(char *out, size_t size, const char *windowsDir, const 
 
 void BuildUninstallString(char *out, size_t size, const char *windowsDir)
 {
-    FormatText(out, size, "%s\\kelvey.exe %s\\Tessaron - Uninstallation Data", windowsDir,
-               windowsDir);
-    CollapseBackslashes(out);
-    CollapseBackslashes(out);
+    // Each of the two paths collapsed twice on its own, so that a network
+    // Windows directory keeps its leading pair in both.
+    char kelvey[SetupPathSize];
+    FormatText(kelvey, sizeof kelvey, "%s\\kelvey.exe", windowsDir);
+    CollapseFolderPath(kelvey, windowsDir);
+    CollapseFolderPath(kelvey, windowsDir);
+    char script[SetupPathSize];
+    UninstallScriptPath(script, sizeof script, windowsDir);
+    CollapseFolderPath(script, windowsDir);
+    FormatText(out, size, "%s %s", kelvey, script);
 }
 
 bool WriteScriptFile(const char *path, const char *text)
@@ -258,14 +261,30 @@ void FindStartupFolder(bool (*query)(char *dir, size_t size), char *out, size_t 
 void StartupShortcutPath(char *out, size_t size, const char *startupFolder)
 {
     FormatText(out, size, "%s\\Tessaron.LNK", startupFolder);
-    CollapseBackslashes(out);
-    CollapseBackslashes(out);
+    CollapseFolderPath(out, startupFolder);
+    CollapseFolderPath(out, startupFolder);
 }
 
 void ShortcutTarget(char *out, size_t size, const char *folder)
 {
     FormatText(out, size, "%s\\Tessaron.exe", folder);
     CollapseFolderPath(out, folder);
+}
+
+// The installation folder as the uninstaller will find it: full, with
+// backslashes only, ending in one ("C:/Tessaron/" or, from C:\, "Tessaron\"
+// give C:\Tessaron\).
+static void InstalledFolder(const InstallOps &ops, const char *folder, char *out, size_t size)
+{
+    // Unresolved, the folder is still the one the copies went to.
+    if (!ops.fullPath(folder, out, size) || out[0] == '\0') {
+        CopyText(out, size, folder);
+        return;
+    }
+    size_t len = strlen(out);
+    if (out[len - 1] != '\\' && !AppendText(out, size, "\\"))
+        CopyText(out, size, folder);
+    CollapseFolderPath(out, out);
 }
 
 bool RunInstallSequence(const InstallOps &ops, const char *typedFolder)
@@ -286,7 +305,9 @@ bool RunInstallSequence(const InstallOps &ops, const char *typedFolder)
     if (!InstallFiles(ops, sourceDir, folder, windowsDir))
         return false;
 
-    WriteUninstallScript(ops, windowsDir, folder);
+    char installed[SetupPathSize];
+    InstalledFolder(ops, folder, installed, sizeof installed);
+    WriteUninstallScript(ops, windowsDir, installed);
     RegisterUninstall(ops, windowsDir);
 
     char startup[SetupPathSize];

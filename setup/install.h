@@ -25,6 +25,9 @@ extern const char FolderTooLongText[];
 struct InstallOps {
     void (*windowsDirectory)(char *dir, size_t size);
     void (*currentDirectory)(char *dir, size_t size);
+    // The full path of path as the system resolves it against the current
+    // directory; false when it cannot (out then holds nothing useful).
+    bool (*fullPath)(const char *path, char *out, size_t size);
     bool (*createFolder)(const char *path);
     // Creates (or truncates) the file for writing and closes it again.
     bool (*touchFile)(const char *path);
@@ -43,7 +46,9 @@ struct InstallOps {
 void CollapseBackslashes(char *path);
 // CollapseBackslashes on a path that begins with folder, except that a
 // network folder (two backslashes, then a server name) keeps its two
-// leading backslashes.  The folder decides, not the path: "\\" + "\name"
+// leading backslashes.  Every path built on a folder that can be a network
+// path goes through it: the installation, source, Windows and Start-up
+// folders.  The folder decides, not the path: "\\" + "\name"
 // (the root of the current drive and a name) is no network path.
 void CollapseFolderPath(char *path, const char *folder);
 
@@ -76,5 +81,6 @@ void StartupShortcutPath(char *out, size_t size, const char *startupFolder);
 void ShortcutTarget(char *out, size_t size, const char *folder);
 
 // The whole sequence for the folder as typed; false when it stopped at a
-// failed copy (its message has been shown).
+// failed copy (its message has been shown).  The uninstallation script
+// names the folder by its full path, as the uninstaller must match it.
 bool RunInstallSequence(const InstallOps &ops, const char *typedFolder);

@@ -22,6 +22,12 @@ static void CurrentDirectory(char *dir, size_t size)
         dir[0] = '\0';
 }
 
+static bool FullPath(const char *path, char *out, size_t size)
+{
+    DWORD length = GetFullPathNameA(path, (DWORD)size, out, NULL);
+    return length > 0 && length < size;
+}
+
 static bool CreateFolder(const char *path)
 {
     return CreateDirectoryA(path, NULL) != 0;
@@ -77,7 +83,7 @@ static void Warn(const char *text)
 }
 
 const InstallOps SetupInstallOps = {
-    WindowsDirectory, CurrentDirectory, CreateFolder, TouchFile, RemoveFile,
+    WindowsDirectory, CurrentDirectory, FullPath, CreateFolder, TouchFile, RemoveFile,
     CopyShippedFile, WriteScriptFile, RegisterUninstallKey, QueryStartupFolder,
     CreateShortcut, Warn,
 };

@@ -13,9 +13,14 @@ const char RestartText[] =
 WizardState WizardStep(WizardState state, const WizardOps &ops)
 {
     switch (state) {
-    case WizardWelcome:
-        // A page that cannot be created (-1) counts as Exit.
-        return ops.showPage(PageWelcome) == PageExit ? WizardConfirmExit : WizardFolder;
+    case WizardWelcome: {
+        // A page that cannot be created (-1) counts as Exit; a closed one
+        // ends setup before anything is installed.
+        int result = ops.showPage(PageWelcome);
+        if (result == PageExit)
+            return WizardConfirmExit;
+        return result == PageNext ? WizardFolder : WizardQuit;
+    }
     case WizardFolder: {
         // Whatever was typed before Back or a declined Exit is discarded.
         CopyText(InstallFolder, sizeof InstallFolder, DefaultInstallFolder);
@@ -24,7 +29,8 @@ WizardState WizardStep(WizardState state, const WizardOps &ops)
             return WizardWelcome;
         if (result == PageExit)
             return WizardConfirmExit;
-        return WizardInstalling;
+        // Only the page's own Next installs.
+        return result == PageNext ? WizardInstalling : WizardQuit;
     }
     case WizardConfirmExit:
         return ops.confirmExit() ? WizardQuit : WizardWelcome;

@@ -3,8 +3,10 @@
 #pragma once
 #include <stddef.h>
 
-// Page templates; a page's result is what it passes to EndDialog, or -1
-// when it could not be created.
+// Page templates; a page's result is what it passes to EndDialog, -1 when
+// it could not be created, or PageClosed when it ended without a button of
+// its own: the wizard's main window was closed (the taskbar's Close, End
+// task), which destroys the page and every box after it.
 const int PageWelcome = 12000;
 const int PageFolder = 14000;
 const int PageFinished = 13000;
@@ -12,6 +14,7 @@ const int PageFinished = 13000;
 const int PageNext = 1;
 const int PageExit = -1;
 const int PageBack = -2;
+const int PageClosed = 0;
 
 enum WizardState {
     WizardWelcome,

@@ -11,6 +11,9 @@ static const char SetupClassName[] = "Setup";
 static const char SetupTitle[] = "Setup";
 static const char WizardCaption[] = "Setup Wizard";
 
+// Set once the main window is destroyed: no page or box can show any more.
+static bool SetupWindowGone = false;
+
 static LRESULT CALLBACK SetupWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
 {
     switch (message) {
@@ -19,6 +22,7 @@ static LRESULT CALLBACK SetupWindowProc(HWND window, UINT message, WPARAM wParam
         PostQuitMessage(0);
         return 0;
     case WM_DESTROY:
+        SetupWindowGone = true;
         PostQuitMessage(0);
         return 0;
     default:
@@ -33,15 +37,19 @@ static int ShowPage(int page)
         procedure = WelcomePageProc;
     else if (page == PageFolder)
         procedure = FolderPageProc;
+    if (SetupWindowGone)
+        return PageClosed;
     CaptureDesktopRect();
-    return (int)DialogBoxParamA(SetupInstance, MAKEINTRESOURCEA(page), SetupWindow, procedure, 0);
+    int result = (int)DialogBoxParamA(SetupInstance, MAKEINTRESOURCEA(page), SetupWindow, procedure, 0);
+    // The main window closed while the page was up destroyed the page,
+    // whatever the dialog manager then returns.
+    return SetupWindowGone ? PageClosed : result;
 }
 
+// Only Yes leaves; a box destroyed with the main window (result 0) goes
+// back to the welcome page, which then finds the window gone.
 static bool ConfirmExit(void)
 {
-    // Closed from the taskbar: no page can show any more, so leave.
-    if (!IsWindow(SetupWindow))
-        return true;
     return MessageBoxA(SetupWindow, ExitQuestionText, WizardCaption, MB_YESNO | MB_ICONQUESTION) == IDYES;
 }
 

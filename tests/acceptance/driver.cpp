@@ -1240,6 +1240,15 @@ void DeleteRegistryKey(HKEY root, const char *key)
         Fail("cannot delete the registry key %s (error %ld)", key, (long)result);
 }
 
+void CreateRegistryKey(HKEY root, const char *key)
+{
+    HKEY created;
+    LONG result = RegCreateKeyExA(root, key, 0, nullptr, 0, KEY_WRITE, nullptr, &created, nullptr);
+    if (result != ERROR_SUCCESS)
+        Fail("cannot create the registry key %s (error %ld)", key, (long)result);
+    RegCloseKey(created);
+}
+
 bool RegistryKeyExists(HKEY root, const char *key)
 {
     HKEY opened;

@@ -371,6 +371,7 @@ std::vector<std::string> WaitRecorderLines(const char *name, size_t count);
 // ---------------------------------------------------------------- registry
 bool ReadRegistryText(HKEY root, const char *key, const char *value, std::string *text);
 bool RegistryKeyExists(HKEY root, const char *key);
+void CreateRegistryKey(HKEY root, const char *key);  // with its parents; present is fine
 // The registry is not reset between scenarios (the Wine session lives on):
 // a scenario that writes keys removes them first, so that it starts clean.
 void DeleteRegistryKey(HKEY root, const char *key);  // with its subkeys; absent is fine

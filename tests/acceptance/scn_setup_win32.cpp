@@ -22,6 +22,8 @@ const char ExitText[] = "The setup of Tessaron is not complete!  Are you sure yo
 const char UninstallQuestion[] =
     "Are you sure you want to remove Tessaron and all of its components from your computer?";
 const char RemovedText[] = "Tessaron has been removed from your computer.";
+const char NotRemovedText[] = "Tessaron has not been removed completely.\n";
+const char KeptText[] = "\nTessaron stays in the Add/Remove Software list, so that its removal can be run again.";
 
 enum Page { WelcomePage = 12000, FolderPage = 14000, FinishedPage = 13000 };
 
@@ -524,6 +526,17 @@ SCENARIO(setup_then_uninstall_leaves_nothing)
     CHECK(!FileExists(ShortcutPath()));
 }
 
+// A folder typed with forward slashes installs there, and the script names
+// it as the uninstaller finds it, so that the uninstaller removes it all.
+SCENARIO(setup_script_names_the_full_folder)
+{
+    NoInstallation();
+    InstallInto("C:/Tessaron");
+    CHECK_TEXT(ReadFileOrFail(WindowsFile(ScriptName)), ExpectedScript("C:\\Tessaron\\"));
+    Uninstall(RemovedText, 0);
+    CHECK(!FileExists("C:\\Tessaron"));
+}
+
 SCENARIO(uninstall_declined_removes_nothing)
 {
     NoInstallation();
@@ -557,19 +570,68 @@ SCENARIO(setup_over_an_installation)
     CheckInstalled("C:\\Tessaron\\");
 }
 
+// What cannot be removed is listed, and the registration and the script
+// stay until it is gone, so that the removal can be run again.
 SCENARIO(uninstall_reports_what_stays)
 {
     NoInstallation();
     InstallInto();
     WriteFileBytes("C:\\Tessaron\\mine.txt", "the user's own\r\n");
-    Uninstall("Tessaron has been removed from your computer, except for the following, which "
-              "could not be removed:\n\nC:\\Tessaron\\\n\nYou may remove them yourself.",
+    Uninstall(std::string(NotRemovedText) +
+                  "\nThe following could not be removed.  Close any program that uses them and try again, "
+                  "or remove them yourself:\n\nC:\\Tessaron\\\n" + KeptText,
               1);
     CHECK(FileExists("C:\\Tessaron\\mine.txt"));
     CHECK(!FileExists("C:\\Tessaron\\Tessaron.exe"));
-    CHECK(!RegistryKeyExists(HKEY_LOCAL_MACHINE, UninstallKey));
     CHECK(!FileExists(ShortcutPath()));
+    CHECK(RegistryKeyExists(HKEY_LOCAL_MACHINE, UninstallKey));
+    CHECK(FileExists(WindowsFile(ScriptName)));
+
     RemoveFile("C:\\Tessaron\\mine.txt");
+    Uninstall(RemovedText, 0);
+    CHECK(!FileExists("C:\\Tessaron"));
+    CHECK(!RegistryKeyExists(HKEY_LOCAL_MACHINE, UninstallKey));
+    CHECK(!FileExists(WindowsFile(ScriptName)));
+}
+
+// A script that also names a file outside the installation, a key not
+// named for the product and, on a last line without a line end, another
+// key: those stay and are listed, the product's own entries go, and the
+// registration stays.
+SCENARIO(uninstall_leaves_what_the_product_did_not_install)
+{
+    const char OwnKey[] = "Software\\Varnholt\\Tessaron";
+    const char OtherKey[] = "Software\\Varnholt\\Other";
+    const char CutKey[] = "SOFTWARE\\Varnholt\\Tessaron";  // below HKEY_LOCAL_MACHINE
+    DeleteRegistryKey(HKEY_CURRENT_USER, "Software\\Varnholt");
+    DeleteRegistryKey(HKEY_LOCAL_MACHINE, "SOFTWARE\\Varnholt");
+    NoInstallation();
+    InstallInto();
+    for (const char *key : {OwnKey, OtherKey})
+        CreateRegistryKey(HKEY_CURRENT_USER, key);
+    CreateRegistryKey(HKEY_LOCAL_MACHINE, CutKey);
+    MakeFolder("C:\\Outside");
+    WriteFileBytes("C:\\Outside\\keep.txt", "not the product's\r\n");
+    const std::string added = "[FILE] C:\\Outside\\keep.txt\r\n"
+                              "[REGISTRY KEY] HKEY_CURRENT_USER\\Software\\Varnholt\\Other\r\n"
+                              "[REGISTRY KEY] HKEY_LOCAL_MACHINE\\SOFTWARE\\Varnholt\\Tessaron";
+    WriteFileBytes(WindowsFile(ScriptName), ReadFileOrFail(WindowsFile(ScriptName)) + added);
+
+    std::string listed = added + "\n";
+    for (size_t at = 0; (at = listed.find("\r", at)) != std::string::npos;)
+        listed.erase(at, 1);
+    Uninstall(std::string(NotRemovedText) +
+                  "\nThe following lines of the uninstallation data were left alone, because they are damaged "
+                  "or name something that Tessaron did not install:\n\n" + listed + KeptText,
+              1);
+    CHECK(FileExists("C:\\Outside\\keep.txt"));
+    CHECK(RegistryKeyExists(HKEY_CURRENT_USER, OtherKey));
+    CHECK(RegistryKeyExists(HKEY_LOCAL_MACHINE, CutKey));
+    CHECK(!FileExists("C:\\Tessaron"));
+    CHECK(!RegistryKeyExists(HKEY_CURRENT_USER, OwnKey));
+    CHECK(!FileExists(ShortcutPath()));
+    CHECK(RegistryKeyExists(HKEY_LOCAL_MACHINE, UninstallKey));
+    CHECK(FileExists(WindowsFile(ScriptName)));
 }
 
 // ---------------------------------------------------------------- what the others leave unchecked
@@ -622,12 +684,39 @@ SCENARIO(audit_uninstall_after_install_into_drive_root)
                                      "C:\\Tessaron.txt"};
     for (const char *path : installed)
         CHECK(FileExists(path));
+    // The script names the root by its drive.
     std::string script = ReadFileOrFail(WindowsFile(ScriptName));
-    CHECK(script.find("\r\n[EMPTY FOLDER] \\\r\n") != std::string::npos);
+    CHECK(script.find("\r\n[EMPTY FOLDER] C:\\\r\n") != std::string::npos);
 
     Uninstall(RemovedText, 0);
     for (const char *path : installed)
         CHECK(!FileExists(path));
     CHECK(!FileExists(WindowsFile(ScriptName)));
     CHECK(!RegistryKeyExists(HKEY_LOCAL_MACHINE, UninstallKey));
+}
+
+// Closing setup's main window (the taskbar's Close, End task) before the
+// installation has begun ends setup at once: nothing installed, code 0.
+SCENARIO(setup_main_window_closed_installs_nothing)
+{
+    NoInstallation();
+    for (int moment = 0; moment < 3; moment++) {
+        Program setup = StartSetup(DistFolder());
+        HWND main = WaitSetupWindow();
+        HWND page = WaitPage(WelcomePage);
+        if (moment >= 1) {
+            PressButton(page, 1);
+            page = WaitPage(FolderPage);
+        }
+        if (moment == 2) {
+            ClickButton(page, 2);
+            WaitMessageBox("Setup Wizard");
+            Step("the exit question is up");
+        }
+        Step("WM_CLOSE to the main window");
+        PostMessageA(main, WM_CLOSE, 0, 0);
+        CHECK_EQ(WaitForExit(setup), 0u);
+        CheckNothingInstalled();
+        CHECK(!FileExists("C:\\Tessaron"));
+    }
 }

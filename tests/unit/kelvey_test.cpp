@@ -13,9 +13,9 @@ namespace {
 
 UninstallPlan plan;
 
-bool Read(const std::string &text)
+bool Read(const std::string &text, const char *windowsDir = "C:\\WINDOWS")
 {
-    return ReadUninstallScript(text.data(), text.size(), &plan);
+    return ReadUninstallScript(text.data(), text.size(), windowsDir, &plan);
 }
 
 std::string Describe(const UninstallEntry &e)
@@ -27,109 +27,94 @@ std::string Describe(const UninstallEntry &e)
     return s + " " + e.text;
 }
 
-TEST(KelveyScript, ReadsWhatSetupWrites)
+std::string Taken()
 {
-    // Every line setup writes is taken whole; for a folder of "\" (an empty
-    // field) or "D:\" the root itself is left out, never removed.
-    static const char *const words[] = {"[FILE] ", "[EMPTY FOLDER] ", "[REGISTRY KEY] ", "[GROUP] "};
-    for (const char *folder : {"C:\\Tessaron\\", "\\", "D:\\"}) {
-        static char script[UninstallScriptSize];
-        BuildUninstallScript(script, sizeof script, "C:\\WINDOWS", folder);
-        ASSERT_TRUE(Read(script)) << folder;
-        std::string again = std::string(plan.product) + "\r\n";
-        for (int i = 0; i < plan.count; i++) {
-            const UninstallEntry &e = plan.entries[i];
-            const char *root = e.kind != KindRegistryKey ? ""
-                               : e.root == RootLocalMachine ? "HKEY_LOCAL_MACHINE\\" : "HKEY_CURRENT_USER\\";
-            again += words[e.kind] + std::string(root) + e.text + "\r\n";
-        }
-        std::string expected = script;
-        if (strlen(folder) < 4)  // its [EMPTY FOLDER] line is left out
-            expected.erase(expected.find("[EMPTY FOLDER]"), strlen("[EMPTY FOLDER] \r\n") + strlen(folder));
-        EXPECT_EQ(again, expected) << folder;
-    }
+    std::string taken;
+    for (int i = 0; i < plan.count; i++)
+        taken += (i ? "; " : "") + Describe(plan.entries[i]);
+    return taken;
 }
 
-TEST(KelveyScript, WhichLinesAreTaken)
+TEST(KelveyScript, EverythingSetupWritesIsTaken)
 {
-    const std::string longPath = "C:\\" + std::string(600, 'x');
-    const struct {
-        std::string line;
-        const char *entry;  // nullptr: left out
-    } cases[] = {
-        {"[FILE] C:\\a.txt  \t", "file C:\\a.txt"},
-        {"[FILE]   C:\\a b.txt", "file C:\\a b.txt"},
-        {"[FILE] \\\\srv\\share\\a.txt", "file \\\\srv\\share\\a.txt"},
-        {"[FILE] a.txt", nullptr},  // relative: depends on where we run
-        {"[FILE] C:a.txt", nullptr},
-        {"[FILE] C:\\*.*", nullptr},
-        {"[FILE] ", nullptr},
-        {"[FILE]C:\\a.txt", nullptr},
-        {"[file] C:\\a.txt", nullptr},
-        {"[FOLDER] C:\\a", nullptr},
-        {"[FILE] " + longPath, nullptr},  // would have to be cut
-        {"[EMPTY FOLDER] Apps", nullptr},
-        // A root is nobody's folder to remove.
-        {"[EMPTY FOLDER] \\\\", nullptr},
-        {"[EMPTY FOLDER] \\\\srv\\share\\", nullptr},
-        {"[EMPTY FOLDER] \\\\srv", nullptr},
-        {"[EMPTY FOLDER] \\\\srv\\share\\Tessaron\\", "folder \\\\srv\\share\\Tessaron\\"},
-        {"[EMPTY FOLDER] \\Tessaron\\", "folder \\Tessaron\\"},
-        {"[EMPTY FOLDER] C:\\T", "folder C:\\T"},
-        {"[FILE] \\srv\\share", "file \\srv\\share"},  // only folders are refused
-        {"[REGISTRY KEY] hkey_local_machine\\SOFTWARE\\X\\Y", "key HKLM SOFTWARE\\X\\Y"},
-        {"[REGISTRY KEY] HKEY_LOCAL_MACHINE\\SOFTWARE", nullptr},
-        {"[REGISTRY KEY] HKEY_LOCAL_MACHINE\\SOFTWARE\\", nullptr},
-        {"[REGISTRY KEY] HKEY_LOCAL_MACHINE", nullptr},
-        {"[REGISTRY KEY] HKEY_CURRENT_USER\\Software\\\\X", nullptr},
-        {"[REGISTRY KEY] HKEY_CLASSES_ROOT\\CLSID\\X", nullptr},
-        {"[GROUP] Tessaron Tools", "group Tessaron Tools"},
-        {"[GROUP] ..", nullptr},
-        {"[GROUP] ..\\..\\Desktop", nullptr},
-        {"[GROUP] C:", nullptr},
-    };
-    for (const auto &c : cases) {
-        ASSERT_TRUE(Read("Tessaron\r\n" + c.line + "\r\n")) << c.line;
-        if (c.entry == nullptr) {
-            EXPECT_EQ(plan.count, 0) << c.line;
-        } else {
-            ASSERT_EQ(plan.count, 1) << c.line;
-            EXPECT_EQ(Describe(plan.entries[0]), c.entry);
+    // Every line of the script setup writes, for Windows in a folder or at
+    // a drive root and for a folder, a drive root or a network share.
+    for (const char *windowsDir : {"C:\\WINDOWS", "C:\\"}) {
+        for (const char *folder : {"C:\\Tessaron\\", "D:\\", "\\\\srv\\share\\Tessaron\\"}) {
+            static char script[UninstallScriptSize];
+            BuildUninstallScript(script, sizeof script, windowsDir, folder);
+            ASSERT_TRUE(Read(script, windowsDir)) << folder;
+            EXPECT_STREQ(plan.product, "Tessaron");
+            EXPECT_EQ(plan.count, 16) << windowsDir << " " << folder << ": " << Taken();
+            EXPECT_EQ(plan.refusedCount, 0) << plan.refused;
         }
     }
 }
 
-TEST(KelveyScript, TextFileRules)
+TEST(KelveyScript, RefusalRules)
 {
+    // After the product line "Tessaron"; Windows is C:\WINDOWS.  Folders
+    // are taken first, so that files anywhere in the script are judged by
+    // them.
+    const std::string folder = "[EMPTY FOLDER] C:\\T\\\r\n";
     const struct {
-        std::string text;
-        bool readable;
-        const char *product;
-        int count;
+        std::string lines;
+        const char *taken;
+        int refused;
     } cases[] = {
-        {"", false, "", 0},
-        {"\r\n[FILE] C:\\a", false, "", 0},
-        {"Tessaron \r\n", true, "Tessaron", 0},
-        {"Tessaron\n[FILE] C:\\a\n[FILE] C:\\b", true, "Tessaron", 2},  // LF only, no last line end
-        {"Tessaron\r\n[FILE] C:\\a\r\n\x1a[FILE] C:\\b\r\n", true, "Tessaron", 1},
-        {std::string("Tessaron\r\n[FILE] C:\\a\r\n\0[FILE] C:\\b\r\n", 36), true, "Tessaron", 1},
-        {"Tessaron\r\n\r\n\r\n[FILE] C:\\a\r\n", true, "Tessaron", 1},
-        {"Tessaron\r\n[FILE] C:\\" + std::string(3000, 'x') + "\r\n[FILE] C:\\b\r\n", true, "Tessaron", 1},
-        {std::string(3000, 'T') + "\r\n[FILE] C:\\a\r\n", true, nullptr, 1},  // the name is cut
+        // Files: directly inside a folder of the script, or the product's own in Windows.
+        {"[FILE] c:\\t\\A b.TXT  \t\r\n" + folder, "folder C:\\T\\; file c:\\t\\A b.TXT", 0},
+        {folder + "[FILE] C:\\Outside\\keep.txt\r\n[FILE] C:\\T\\sub\\a.txt\r\n", "folder C:\\T\\", 2},
+        {folder + "[FILE] C:\\T\\..\\boot.ini\r\n[FILE] C:\\T\\a/../../b\r\n[FILE] C:\\T\\*.*\r\n", "folder C:\\T\\", 3},
+        {folder + "[FILE] C:\\T\\\r\n[FILE] C:\\T\\a:s\r\n[FILE] C:\\T\\\\a\r\n", "folder C:\\T\\", 3},
+        {"[EMPTY FOLDER] \\\r\n[FILE] \\ReadMe.txt\r\n[FILE] C:ReadMe.txt\r\n[FILE] ReadMe.txt\r\n", "", 4},
+        {"[FILE] C:\\WINDOWS\\TESSARON.INI\r\n[FILE] c:\\windows\\Start Menu\\Programs\\Tessaron.lnk\r\n", "file C:\\WINDOWS\\TESSARON.INI; file c:\\windows\\Start Menu\\Programs\\Tessaron.lnk", 0},
+        {"[FILE] C:\\WINDOWS\\win.ini\r\n[FILE] C:\\WINDOWS\\Start Menu\\Programs\\Other.lnk\r\n[FILE] C:\\WINDOWS\\x\\Tessaron.ini\r\n", "", 3},
+        // Folders: absolute; a root only stands for its files.
+        {"[EMPTY FOLDER] \\\\srv\\share\r\n[FILE] \\\\srv\\share\\a\r\n", "folder \\\\srv\\share; file \\\\srv\\share\\a", 0},
+        {"[EMPTY FOLDER] \\\\srv\r\n[EMPTY FOLDER] \\\\\r\n[EMPTY FOLDER] T\\\r\n[EMPTY FOLDER] C:\\T\\..\\\r\n", "", 4},
+        // Keys: named for the product, below a vendor or in the uninstall list.
+        {"[REGISTRY KEY] HKEY_LOCAL_MACHINE\\SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Tessaron\r\n"
+         "[REGISTRY KEY] hkey_current_user\\software\\Varnholt\\tessaron\r\n"
+         "[REGISTRY KEY] HKEY_CURRENT_USER\\Software\\Varnholt\\Tools\\Tessaron\r\n",
+         "key HKLM SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Tessaron; key HKCU software\\Varnholt\\tessaron; "
+         "key HKCU Software\\Varnholt\\Tools\\Tessaron", 0},
+        {"[REGISTRY KEY] HKEY_LOCAL_MACHINE\\SOFTWARE\\Microsoft\r\n[REGISTRY KEY] HKEY_CURRENT_USER\\Software\\Tessaron\r\n"
+         "[REGISTRY KEY] HKEY_CURRENT_USER\\Tessaron\r\n[REGISTRY KEY] HKEY_LOCAL_MACHINE\\SOFTWARE\\Microsoft\\Tessaron\r\n"
+         "[REGISTRY KEY] HKEY_LOCAL_MACHINE\\Software\\Classes\\Tessaron\r\n", "", 5},
+        {"[REGISTRY KEY] HKEY_CURRENT_USER\\Software\\Varnholt\\Other\r\n[REGISTRY KEY] HKEY_CURRENT_USER\\Software\\\\Tessaron\r\n"
+         "[REGISTRY KEY] HKEY_CURRENT_USER\\Software\\V\\Tessaron\\\r\n[REGISTRY KEY] HKEY_CLASSES_ROOT\\Software\\V\\Tessaron\r\n"
+         "[REGISTRY KEY] HKEY_LOCAL_MACHINE\\SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Other\r\n", "", 5},
+        // Groups: the product's name only.
+        {"[GROUP] tessaron\r\n[GROUP] Accessories\r\n[GROUP] ..\r\n", "group tessaron", 2},
+        // Lines: whole ones only; unknown kinds refused, blank lines nothing.
+        {"\r\n  \r\n[file] C:\\T\\a\r\n[FILE]C:\\T\\a\r\n[FOLDER] C:\\T\r\n", "", 3},
+        {"[GROUP] Tessaron\n[GROUP] Tessaron", "group Tessaron", 1},  // LF alone; no line end at all
+        {"[GROUP] Tessaron\r\n\x1a[GROUP] Tessaron\r\n", "group Tessaron", 0},
+        {"[GROUP] Tess\x1a" "aron\r\n", "", 1},
+        {std::string("[GROUP] Tessaron\r\n\0[GROUP] Tessaron\r\n", 37), "group Tessaron", 0},
+        {folder + "[FILE] C:\\T\\a" + std::string(3000, ' ') + "b\r\n", "folder C:\\T\\", 1},  // never cut to C:\T\a
+        {folder + "[FILE] C:\\T\\" + std::string(600, 'x') + "\r\n", "folder C:\\T\\", 1},
     };
     for (const auto &c : cases) {
-        EXPECT_EQ(Read(c.text), c.readable) << c.text.substr(0, 40);
-        if (c.product != nullptr) {
-            EXPECT_STREQ(plan.product, c.product);
-        }
-        EXPECT_EQ(plan.count, c.count) << c.text.substr(0, 40);
+        ASSERT_TRUE(Read("Tessaron\r\n" + c.lines)) << c.lines;
+        EXPECT_EQ(Taken(), c.taken) << c.lines;
+        EXPECT_EQ(plan.refusedCount, c.refused) << c.lines << "\nrefused:\n" << plan.refused;
     }
 
+    // The product line must be whole: it decides which keys and groups are its own.
+    for (const std::string &text : std::vector<std::string>{"", "\r\n[GROUP] x\r\n", "Tessaron", std::string(3000, 'T') + "\r\n"})
+        EXPECT_FALSE(Read(text)) << text.substr(0, 20);
+    ASSERT_TRUE(Read("Tessaron \r\n"));
+    EXPECT_STREQ(plan.product, "Tessaron");
+
+    // Beyond the plan's room, lines are refused, not dropped.
     std::string many = "Tessaron\r\n";
-    for (int i = 0; i < MaxUninstallEntries + 10; i++)
-        many += "[FILE] C:\\f" + std::to_string(i) + "\r\n";
+    for (int i = 0; i < MaxUninstallEntries + 2; i++)
+        many += "[GROUP] Tessaron\r\n";
     ASSERT_TRUE(Read(many));
     EXPECT_EQ(plan.count, MaxUninstallEntries);
+    EXPECT_EQ(plan.refusedCount, 2);
 }
 
 TEST(KelveyCommandLine, ScriptPathAfterOwnPath)
@@ -187,62 +172,100 @@ RemoveResult FakeRemoveShortcut(char *path, size_t size)
 
 const KelveyOps FakeKelveyOps = {FakeRemoveFile, FakeRemoveFolder, FakeRemoveKey, FakeRemoveGroup, FakeRemoveShortcut};
 
-TEST(KelveyRemoval, OrderAndReport)
-{
-    ASSERT_TRUE(Read("Tessaron\r\n"
-                     "[GROUP] Tessaron\r\n"
-                     "[EMPTY FOLDER] D:\\A\\\r\n"
-                     "[REGISTRY KEY] HKEY_CURRENT_USER\\Software\\X\r\n"
-                     "[FILE] D:\\A\\one.txt\r\n"
-                     "[EMPTY FOLDER] D:\\A\\B\\C\\\r\n"
-                     "[EMPTY FOLDER] D:\\A\\B\\\r\n"
-                     "[FILE] D:\\A\\B\\two.txt\r\n"));
-    removals.clear();
-    outcome = {{"file D:\\A\\one.txt", RemoveAbsent}, {"file D:\\A\\B\\two.txt", RemoveFailed},
-               {"folder D:\\A\\B\\", RemoveFailed},      {"key HKCU Software\\X", RemoveFailed},
-               {"group Tessaron", RemoveFailed},         {"shortcut", RemoveFailed}};
-    char failures[1024];
-    int failed = CarryOutUninstall(plan, FakeKelveyOps, failures, sizeof failures);
-    EXPECT_EQ(removals, (std::vector<std::string>{
-                            "file D:\\A\\one.txt", "file D:\\A\\B\\two.txt",
-                            "folder D:\\A\\B\\C\\", "folder D:\\A\\B\\", "folder D:\\A\\",
-                            "key HKCU Software\\X", "group Tessaron", "shortcut"}));
-    EXPECT_EQ(failed, 5);
-    EXPECT_STREQ(failures, "D:\\A\\B\\two.txt\nD:\\A\\B\\\nHKEY_CURRENT_USER\\Software\\X\n"
-                           "Tessaron (program group)\nC:\\Startup\\Tessaron.LNK\n");
+const char Script[] = "C:\\WINDOWS\\Tessaron - Uninstallation Data";
 
-    char message[2048];
-    FormatOutcome(message, sizeof message, plan.product, failed, failures);
-    EXPECT_EQ(std::string(message), "Tessaron has been removed from your computer, except for the following, which "
-                                    "could not be removed:\n\n" +
-                                        std::string(failures) + "\nYou may remove them yourself.");
+// What the final message and the removals are for a plan and its outcomes.
+struct Removed {
+    UninstallOutcome outcome;
+    std::string message;
+};
+
+Removed CarryOut(const std::map<std::string, RemoveResult> &results)
+{
+    removals.clear();
+    outcome = results;
+    static char failures[UninstallListSize];
+    Removed run;
+    run.outcome = CarryOutUninstall(plan, Script, FakeKelveyOps, failures, sizeof failures);
+    char message[3 * UninstallListSize];
+    FormatOutcome(message, sizeof message, plan, run.outcome, failures);
+    run.message = message;
+    return run;
 }
 
-TEST(KelveyRemoval, AllGoneAndOtherProducts)
+TEST(KelveyRemoval, OrderRegistrationLastAndReport)
 {
-    ASSERT_TRUE(Read("Tessaron\r\n[FILE] C:\\a\r\n"));
-    removals.clear();
-    outcome.clear();
-    char failures[64];
-    EXPECT_EQ(CarryOutUninstall(plan, FakeKelveyOps, failures, sizeof failures), 0);
-    EXPECT_EQ(removals, (std::vector<std::string>{"file C:\\a", "shortcut"}));
-    EXPECT_STREQ(failures, "");
-    char message[256];
-    FormatOutcome(message, sizeof message, "Tessaron", 0, failures);
-    EXPECT_STREQ(message, "Tessaron has been removed from your computer.");
-    FormatConfirmation(message, sizeof message, "Tessaron");
-    EXPECT_STREQ(message, "Are you sure you want to remove Tessaron and all of its components from your computer?");
+    ASSERT_TRUE(Read("Tessaron\r\n"
+                     "[REGISTRY KEY] HKEY_LOCAL_MACHINE\\SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Tessaron\r\n"
+                     "[FILE] C:\\WINDOWS\\Tessaron - Uninstallation Data\r\n"
+                     "[GROUP] Tessaron\r\n"
+                     "[EMPTY FOLDER] D:\\A\\\r\n"
+                     "[REGISTRY KEY] HKEY_CURRENT_USER\\Software\\V\\Tessaron\r\n"
+                     "[FILE] D:\\A\\one.txt\r\n"
+                     "[EMPTY FOLDER] D:\\A\\B\\C\\\r\n"
+                     "[EMPTY FOLDER] D:\\\r\n"
+                     "[EMPTY FOLDER] D:\\A\\B\\\r\n"
+                     "[FILE] D:\\A\\B\\two.txt\r\n"));
+    const std::vector<std::string> everything = {
+        "file D:\\A\\one.txt", "file D:\\A\\B\\two.txt", "folder D:\\A\\B\\C\\", "folder D:\\A\\B\\", "folder D:\\A\\",
+        "key HKCU Software\\V\\Tessaron", "group Tessaron", "shortcut"};
 
-    // Tessaron's Start-up shortcut is not another product's to remove.
-    ASSERT_TRUE(Read("Other\r\n[FILE] C:\\a\r\n"));
-    removals.clear();
-    EXPECT_EQ(CarryOutUninstall(plan, FakeKelveyOps, failures, sizeof failures), 0);
-    EXPECT_EQ(removals, (std::vector<std::string>{"file C:\\a"}));
+    // All gone: the registration, then the script, go last; the root D:\ never.
+    Removed run = CarryOut({{"file D:\\A\\one.txt", RemoveAbsent}});
+    std::vector<std::string> expected = everything;
+    expected.push_back("key HKLM SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Tessaron");
+    expected.push_back(std::string("file ") + Script);
+    EXPECT_EQ(removals, expected);
+    EXPECT_FALSE(run.outcome.kept);
+    EXPECT_EQ(run.message, "Tessaron has been removed from your computer.");
+
+    // Something stays: so do the registration and the script, and the
+    // message lists what stays and says so.
+    run = CarryOut({{"file D:\\A\\B\\two.txt", RemoveFailed}, {"folder D:\\A\\B\\", RemoveFailed},
+                    {"key HKCU Software\\V\\Tessaron", RemoveFailed}, {"group Tessaron", RemoveFailed},
+                    {"shortcut", RemoveFailed}});
+    EXPECT_EQ(removals, everything);
+    EXPECT_EQ(run.outcome.failed, 5);
+    EXPECT_TRUE(run.outcome.kept);
+    EXPECT_EQ(run.message,
+              "Tessaron has not been removed completely.\n"
+              "\nThe following could not be removed.  Close any program that uses them and try again, or remove "
+              "them yourself:\n\n"
+              "D:\\A\\B\\two.txt\nD:\\A\\B\\\nHKEY_CURRENT_USER\\Software\\V\\Tessaron\nTessaron (program group)\n"
+              "C:\\Startup\\Tessaron.LNK\n"
+              "\nTessaron stays in the Add/Remove Software list, so that its removal can be run again.");
+
+    // The registration that cannot be removed keeps the script.
+    run = CarryOut({{"key HKLM SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Tessaron", RemoveFailed}});
+    EXPECT_EQ(removals.size(), everything.size() + 1);
+    EXPECT_TRUE(run.outcome.kept);
+}
+
+TEST(KelveyRemoval, RefusedLinesAreListedAndKeepTheRegistration)
+{
+    ASSERT_TRUE(Read("Other\r\n[FILE] C:\\Outside\\keep.txt\r\n[GROUP] Other\r\n"
+                     "[REGISTRY KEY] HKEY_CURRENT_USER\\Software\\V\\Other\r\n"
+                     "[REGISTRY KEY] HKEY_LOCAL_MACHINE\\SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Other\r\n"
+                     "[FILE] C:\\" + std::string(200, 'x') + "\r\n[GROUP] Oth"));
+    // Another product's Start-up shortcut is not ours to remove.
+    Removed run = CarryOut({});
+    EXPECT_EQ(removals, (std::vector<std::string>{"key HKCU Software\\V\\Other", "group Other"}));
+    EXPECT_TRUE(run.outcome.kept);
+    EXPECT_EQ(run.outcome.failed, 0);
+    EXPECT_EQ(run.message, "Other has not been removed completely.\n"
+                           "\nThe following lines of the uninstallation data were left alone, because they are "
+                           "damaged or name something that Other did not install:\n\n"
+                           "[FILE] C:\\Outside\\keep.txt\n[FILE] C:\\" + std::string(86, 'x') + "...\n[GROUP] Oth\n"
+                           "\nOther stays in the Add/Remove Software list, so that its removal can be run again.");
+
+    char text[256];
+    FormatConfirmation(text, sizeof text, "Tessaron");
+    EXPECT_STREQ(text, "Are you sure you want to remove Tessaron and all of its components from your computer?");
 }
 
 TEST(KelveyRemoval, LongFailureListIsCutWithAMark)
 {
-    std::string script = "Other\r\n";
+    std::string script = "Other\r\n[EMPTY FOLDER] C:\\folder\r\n";
     for (int i = 0; i < 40; i++)
         script += "[FILE] C:\\folder\\file" + std::to_string(i) + ".txt\r\n";
     ASSERT_TRUE(Read(script));
@@ -252,7 +275,7 @@ TEST(KelveyRemoval, LongFailureListIsCutWithAMark)
         outcome["file C:\\folder\\file" + std::to_string(i) + ".txt"] = RemoveFailed;
     for (size_t size : {size_t(0), size_t(1), size_t(5), size_t(100), size_t(200)}) {
         std::vector<char> failures(size + 1, '#');
-        EXPECT_EQ(CarryOutUninstall(plan, FakeKelveyOps, failures.data(), size), 40);
+        EXPECT_EQ(CarryOutUninstall(plan, "", FakeKelveyOps, failures.data(), size).failed, 40);
         EXPECT_EQ(failures[size], '#') << size;  // nothing written past the buffer
         if (size >= 5) {
             std::string text = failures.data();

@@ -89,8 +89,13 @@ TEST(SetupWizard, EveryTransitionOfThePageFlow)
          "welcome folder(C:\\Tessaron) install(C:\\Tessaron) "},
         {"finished page that cannot be created still leads to the restart notice",
          {{1, nullptr}, {1, nullptr}, {-1, nullptr}}, {}, true, std::string("welcome ") + through},
-        {"any other folder result installs", {{1, nullptr}, {7, nullptr}, {1, nullptr}}, {}, true,
-         std::string("welcome ") + through},
+        // The main window closed (page result 0) ends setup; only the
+        // folder page's own Next installs.  Closed during the exit question,
+        // the box is not Yes and the welcome page finds the window gone.
+        {"closed on welcome", {{0, nullptr}}, {}, true, "welcome "},
+        {"closed on folder", {{1, nullptr}, {0, "E:\\Lost"}}, {}, true, "welcome folder(C:\\Tessaron) "},
+        {"closed during exit question", {{-1, nullptr}, {0, nullptr}}, {false}, true, "welcome confirm welcome "},
+        {"any other folder result quits", {{1, nullptr}, {7, nullptr}}, {}, true, "welcome folder(C:\\Tessaron) "},
     };
     const WizardOps ops = {FakeShowPage, FakeConfirmExit, FakeInstall, FakeRestart};
     for (const auto &c : cases) {
@@ -228,7 +233,7 @@ TEST(SetupPaths, CreateFolderChain)
 struct Machine {
     std::string windowsDir = "C:\\WINDOWS";
     std::set<std::string> missingSources;
-    bool scriptFails = false, startupKnown = true;
+    bool scriptFails = false, startupKnown = true, resolves = true;
     std::string startup = "C:\\WINDOWS\\Start Menu\\Programs\\StartUp";
     std::string script;
     std::vector<std::string> log;
@@ -237,6 +242,17 @@ struct Machine {
 void Log(const std::string &line) { machine.log.push_back(line); }
 void FakeWindowsDirectory(char *dir, size_t size) { snprintf(dir, size, "%s", machine.windowsDir.c_str()); }
 void FakeCurrentDirectory(char *dir, size_t size) { snprintf(dir, size, "A:\\"); }
+// As the system resolves a path in the current directory A:\ .
+bool FakeFullPath(const char *path, char *out, size_t size)
+{
+    std::string full = path;
+    for (char &c : full)
+        c = c == '/' ? '\\' : c;
+    if (full.rfind("\\\\", 0) != 0 && full.find(':') == std::string::npos)
+        full = (full[0] == '\\' ? "A:" : "A:\\") + full;
+    snprintf(out, size, "%s", full.c_str());
+    return machine.resolves;
+}
 bool FakeTouch(const char *path) { return Log(std::string("touch ") + path), disk.takingFiles.count(path) != 0; }
 void FakeRemove(const char *path) { Log(std::string("remove ") + path); }
 bool FakeMkdir(const char *path) { return Log(std::string("mkdir ") + path), FakeCreateFolder(path); }
@@ -263,7 +279,7 @@ void FakeShortcut(const char *target, const char *file, const char *description)
 }
 void FakeWarn(const char *text) { Log(std::string("warn ") + text); }
 
-const InstallOps FakeOps = {FakeWindowsDirectory, FakeCurrentDirectory, FakeMkdir, FakeTouch, FakeRemove, FakeCopy,
+const InstallOps FakeOps = {FakeWindowsDirectory, FakeCurrentDirectory, FakeFullPath, FakeMkdir, FakeTouch, FakeRemove, FakeCopy,
                             FakeWriteScript, FakeRegister, FakeStartup, FakeShortcut, FakeWarn};
 
 void Reset()
@@ -317,9 +333,12 @@ TEST(SetupInstall, InstallFilesStopsAtTheFirstFailure)
     // Other folders: a network folder keeps its leading pair, a root no
     // doubled backslash.
     Reset();
-    EXPECT_TRUE(InstallFiles(FakeOps, "D:\\Dist", "\\\\srv\\share\\T\\", "C:\\"));
-    EXPECT_EQ(machine.log[0], "copy D:\\Dist\\Tessaron.hl_ -> \\\\srv\\share\\T\\Tessaron.hlp");
-    EXPECT_EQ(machine.log[4], "copy D:\\Dist\\Kelvey.ex_ -> C:\\Kelvey.exe");
+    EXPECT_TRUE(InstallFiles(FakeOps, "\\\\srv\\dist", "\\\\srv\\share\\T\\", "C:\\"));
+    EXPECT_EQ(machine.log[0], "copy \\\\srv\\dist\\Tessaron.hl_ -> \\\\srv\\share\\T\\Tessaron.hlp");
+    EXPECT_EQ(machine.log[4], "copy \\\\srv\\dist\\Kelvey.ex_ -> C:\\Kelvey.exe");
+    Reset();
+    EXPECT_TRUE(InstallFiles(FakeOps, "D:\\", "C:\\T\\", "\\\\srv\\win"));
+    EXPECT_EQ(machine.log[4], "copy D:\\Kelvey.ex_ -> \\\\srv\\win\\Kelvey.exe");
     Reset();
     EXPECT_TRUE(InstallFiles(FakeOps, "C:\\", "\\", "C:\\WINDOWS"));
     EXPECT_EQ(machine.log[0], "copy C:\\Tessaron.hl_ -> \\Tessaron.hlp");
@@ -379,6 +398,11 @@ TEST(SetupScript, ExactTextPathAndUninstallString)
     EXPECT_STREQ(text, "C:\\WINDOWS\\kelvey.exe C:\\WINDOWS\\Tessaron - Uninstallation Data");
     BuildUninstallString(text, sizeof text, "C:\\");
     EXPECT_STREQ(text, "C:\\kelvey.exe C:\\Tessaron - Uninstallation Data");
+    // A network Windows directory keeps its leading pair everywhere.
+    BuildUninstallString(text, sizeof text, "\\\\srv\\win");
+    EXPECT_STREQ(text, "\\\\srv\\win\\kelvey.exe \\\\srv\\win\\Tessaron - Uninstallation Data");
+    BuildUninstallScript(script, sizeof script, "\\\\srv\\win", "C:\\Tessaron\\");
+    EXPECT_NE(strstr(script, "\r\n[FILE] \\\\srv\\win\\Tessaron.ini\r\n"), nullptr);
 
     // The file holds the script byte for byte; a full disk shows at the flush.
     std::string file = testing::TempDir() + "setup_test_script";
@@ -407,6 +431,8 @@ TEST(SetupShortcut, TargetFileAndStartupFolder)
     }
     StartupShortcutPath(text, sizeof text, "C:\\WINDOWS\\Start Menu\\Programs\\StartUp\\");
     EXPECT_STREQ(text, "C:\\WINDOWS\\Start Menu\\Programs\\StartUp\\Tessaron.LNK");
+    StartupShortcutPath(text, sizeof text, "\\\\srv\\profile\\StartUp");
+    EXPECT_STREQ(text, "\\\\srv\\profile\\StartUp\\Tessaron.LNK");
     // A long Start-up folder is kept whole.
     std::string longStartup = "C:\\Users\\" + std::string(200, 'u') + "\\Start Menu\\Programs\\StartUp";
     StartupShortcutPath(text, sizeof text, longStartup.c_str());
@@ -445,6 +471,31 @@ TEST(SetupInstall, SequenceInOrder)
         EXPECT_TRUE(RunInstallSequence(FakeOps, folder));
         EXPECT_EQ(machine.log, expected) << folder;
         EXPECT_EQ(machine.script, DefaultScript);
+    }
+}
+
+TEST(SetupInstall, ScriptNamesTheFullFolder)
+{
+    // The script (and only the script) names the folder as the uninstaller
+    // must match it; unresolved, the folder the copies went to.
+    const struct {
+        const char *typed;
+        bool resolves;
+        const char *inScript, *target;
+    } cases[] = {
+        {"C:/Tessaron", true, "C:\\Tessaron\\", "C:/Tessaron\\Tessaron.exe"},
+        {"Tessaron", true, "A:\\Tessaron\\", "Tessaron\\Tessaron.exe"},
+        {"", true, "A:\\", "\\Tessaron.exe"},
+        {"C:\\Tessaron", false, "C:\\Tessaron\\", "C:\\Tessaron\\Tessaron.exe"},
+    };
+    for (const auto &c : cases) {
+        Reset();
+        machine.resolves = c.resolves;
+        EXPECT_TRUE(RunInstallSequence(FakeOps, c.typed));
+        std::string script = DefaultScript;
+        ReplaceAll(script, "C:\\Tessaron\\", c.inScript);
+        EXPECT_EQ(machine.script, script) << c.typed;
+        EXPECT_NE(machine.log.back().find(std::string("-> ") + c.target + " ["), std::string::npos) << c.typed;
     }
 }
 
