@@ -1,5 +1,6 @@
 #include "settings.h"
 
+#include <errno.h>
 #include <string.h>
 
 #include "textops.h"
@@ -211,9 +212,18 @@ void ReadSettingsStream(FILE *file)
     }
 }
 
+// TESSARON.INI.TMP beside the file: false when the name would not fit.
+static bool TemporaryPath(const char *path, char *out, size_t size)
+{
+    return FormatText(out, size, "%s%s", path, TemporarySuffix);
+}
+
 bool LoadSettingsFile(const char *path)
 {
     FILE *file = fopen(path, "rb");
+    char temporary[4096 + sizeof TemporarySuffix];
+    if (file == nullptr && errno == ENOENT && TemporaryPath(path, temporary, sizeof temporary))
+        file = fopen(temporary, "rb");
     if (file == nullptr)
         return false;
     ReadSettingsStream(file);
@@ -308,19 +318,36 @@ bool WriteSettingsStream(FILE *file)
     return fflush(file) == 0 && ferror(file) == 0;
 }
 
-bool SaveSettingsFile(const char *path, ReplaceFileFunction replaceFile)
+static bool WriteSettingsFile(const char *path, const SettingsFileOps &ops)
 {
-    char temporary[4096 + sizeof TemporarySuffix];
-    if (!FormatText(temporary, sizeof temporary, "%s%s", path, TemporarySuffix))
-        return false;
-    FILE *file = fopen(temporary, "wb");
+    FILE *file = ops.openFile(path, "wb");
     if (file == nullptr)
         return false;
     bool written = WriteSettingsStream(file);
     bool closed = fclose(file) == 0;
-    // The old file is replaced only by a complete new one.
-    if (written && closed && replaceFile(temporary, path))
+    return written && closed;
+}
+
+bool SaveSettingsFile(const char *path, const SettingsFileOps &ops)
+{
+    char temporary[4096 + sizeof TemporarySuffix];
+    if (!TemporaryPath(path, temporary, sizeof temporary))
+        return false;
+    // The only whole copy may be waiting beside a missing file: put it in
+    // place before the temporary name is written over.
+    if (!ops.fileExists(path) && ops.fileExists(temporary) && !ops.renameFile(temporary, path))
+        return false;
+    if (!WriteSettingsFile(temporary, ops)) {
+        ops.removeFile(temporary);
+        return false;
+    }
+    if (ops.replaceFile(temporary, path))
         return true;
-    remove(temporary);
+    // Without a replacing move: once the old file is gone, the complete new
+    // one keeps the settings until the rename, and the reader takes it.
+    if ((!ops.fileExists(path) || ops.removeFile(path)) && ops.renameFile(temporary, path))
+        return true;
+    if (ops.fileExists(path))
+        ops.removeFile(temporary);  // the old file is still there, whole
     return false;
 }

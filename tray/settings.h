@@ -77,18 +77,30 @@ void ParseSettingsLine(char *line);
 void ReadSettingsStream(FILE *file);
 
 // Reads the file at path into Settings; false when it cannot be opened,
-// in which case Settings is untouched.
+// in which case Settings is untouched.  When the file is missing, the
+// complete new file that a save wrote beside it (path + ".TMP") is read
+// instead: a save that could not replace the file in one step left it there.
 bool LoadSettingsFile(const char *path);
 
 // Writes the whole file from Settings with CR LF line ends (the stream must
 // be binary).  False when a write failed.
 bool WriteSettingsStream(FILE *file);
 
-// Replaces the file "to" by the file "from"; true on success.  Platform
-// operation: rename() on Windows will not replace an existing file.
-typedef bool (*ReplaceFileFunction)(const char *from, const char *to);
+// The file operations of a save, as the system offers them.
+struct SettingsFileOps {
+    FILE *(*openFile)(const char *path, const char *mode);
+    // Replaces "to" by "from" in one step; false on failure, and always
+    // where the system has no such call (Windows 98 and ME).
+    bool (*replaceFile)(const char *from, const char *to);
+    bool (*renameFile)(const char *from, const char *to);  // "to" must not exist
+    bool (*removeFile)(const char *path);
+    bool (*fileExists)(const char *path);
+};
 
-// Writes a temporary file beside path and puts it in place only when every
-// write and the close succeeded.  On failure returns false, removes the
-// temporary file and leaves the old file whole.
-bool SaveSettingsFile(const char *path, ReplaceFileFunction replaceFile);
+// Writes path + ".TMP" whole, then puts it in place of path: in one step
+// where the system can, otherwise by removing path and renaming.  The old
+// file stays whole until the new one is complete, and after a failure at
+// any step LoadSettingsFile finds one of the two whole.  A new file left
+// waiting beside a missing path by an earlier save is put in place first.
+// False on any failure.
+bool SaveSettingsFile(const char *path, const SettingsFileOps &ops);

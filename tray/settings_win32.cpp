@@ -12,19 +12,58 @@ bool GetWindowsDir(char *buffer, size_t size)
     return n != 0 && n < size;
 }
 
-// MoveFileEx replaces an existing file, which rename() on Windows will not.
-// It fails while another program (a scanner, a backup) holds the old file
-// open for a moment, so try again for up to half a second; the old file is
-// never overwritten in place, so a failure leaves it whole.
+typedef BOOL(WINAPI *MoveFileExFunction)(LPCSTR, LPCSTR, DWORD);
+
+// MoveFileEx replaces an existing file in one step.  Windows 98 and ME have
+// it only as a stub that always fails, so it is looked up at run time and
+// the save falls back to removing and renaming.  It fails while another
+// program (a scanner, a backup) holds the old file open for a moment, so
+// try again for up to half a second; a failure leaves the old file whole.
 static bool ReplaceFileWin32(const char *from, const char *to)
 {
+    static MoveFileExFunction moveFileEx;
+    static bool looked;
+    if (!looked) {
+        looked = true;
+        HMODULE kernel = GetModuleHandleA("kernel32.dll");
+        if (kernel != NULL)
+            moveFileEx = (MoveFileExFunction)(void (*)(void))GetProcAddress(kernel, "MoveFileExA");
+    }
+    if (moveFileEx == NULL)
+        return false;
     for (int attempt = 0; attempt < 10; attempt++) {
-        if (MoveFileExA(from, to, MOVEFILE_REPLACE_EXISTING))
+        if (moveFileEx(from, to, MOVEFILE_REPLACE_EXISTING))
             return true;
+        if (GetLastError() == ERROR_CALL_NOT_IMPLEMENTED)
+            return false;
         Sleep(50);
     }
     return false;
 }
+
+static FILE *OpenFileWin32(const char *path, const char *mode)
+{
+    return fopen(path, mode);
+}
+
+static bool RenameFileWin32(const char *from, const char *to)
+{
+    return MoveFileA(from, to) != 0;
+}
+
+static bool RemoveFileWin32(const char *path)
+{
+    return DeleteFileA(path) != 0;
+}
+
+static bool FileExistsWin32(const char *path)
+{
+    return GetFileAttributesA(path) != INVALID_FILE_ATTRIBUTES;
+}
+
+static const SettingsFileOps SettingsFileOpsWin32 = {
+    OpenFileWin32, ReplaceFileWin32, RenameFileWin32, RemoveFileWin32, FileExistsWin32,
+};
 
 static bool GetSettingsPath(char *path, size_t size)
 {
@@ -43,7 +82,7 @@ void LoadSettings(void)
 void SaveSettings(void)
 {
     char path[SettingsPathSize];
-    if (!GetSettingsPath(path, sizeof path) || !SaveSettingsFile(path, ReplaceFileWin32))
+    if (!GetSettingsPath(path, sizeof path) || !SaveSettingsFile(path, SettingsFileOpsWin32))
         MessageBoxA(NULL, SaveFailedText, BoxTitle, MB_ICONWARNING);
 }
 

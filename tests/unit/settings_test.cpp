@@ -13,6 +13,62 @@
 
 namespace {
 
+// The save's file operations on real files.  One step can be made to fail;
+// a crash there also makes every later operation do nothing, as a power cut
+// would.  Without the replacing move the save runs as on Windows 98.
+enum class Step { None, Open, Write, Replace, Remove, Rename };
+struct Injection {
+    Step step;
+    bool crash;
+    bool canReplace;
+} injected = {Step::None, false, true};
+bool crashed;
+
+bool Fails(Step step)
+{
+    if (step == injected.step && !crashed)
+        crashed = injected.crash;
+    return crashed || step == injected.step;
+}
+
+FILE *OpenStep(const char *path, const char *mode)
+{
+    if (crashed || Fails(Step::Open))
+        return nullptr;
+    if (!Fails(Step::Write))
+        return fopen(path, mode);
+    WriteFile(path, "iSingleDriveView = YES\r\niShowSca");  // the disk filled up here
+    return fopen("/dev/full", mode);
+}
+bool ReplaceStep(const char *from, const char *to)
+{
+    return injected.canReplace && !Fails(Step::Replace) && rename(from, to) == 0;
+}
+bool RenameStep(const char *from, const char *to) { return !Fails(Step::Rename) && rename(from, to) == 0; }
+bool RemoveStep(const char *path)
+{
+    bool temporary = strstr(path, ".TMP") != nullptr;
+    return !crashed && (temporary || !Fails(Step::Remove)) && remove(path) == 0;
+}
+bool Exists(const char *path) { return access(path, F_OK) == 0; }
+const SettingsFileOps FileOps = {OpenStep, ReplaceStep, RenameStep, RemoveStep, Exists};
+
+// Settings as the writer puts them in a file.
+std::string Written(const SettingsRecord &s)
+{
+    SettingsRecord kept = Settings;
+    Settings = s;
+    char *text = nullptr;
+    size_t size = 0;
+    FILE *memory = open_memstream(&text, &size);
+    WriteSettingsStream(memory);
+    fclose(memory);
+    std::string result(text, size);
+    free(text);
+    Settings = kept;
+    return result;
+}
+
 // The settings file in a scratch directory; the shared record is reset.
 class SettingsFile : public ScratchDir {
 protected:
@@ -28,10 +84,28 @@ protected:
         ScratchDir::TearDown();
     }
     void Write(const std::string &bytes) { WriteFile(path, bytes); }
+    bool Save(bool canReplace, Injection injection = {Step::None, false, true})
+    {
+        injected = injection;
+        injected.canReplace = canReplace;
+        crashed = false;
+        bool saved = SaveSettingsFile(path.c_str(), FileOps);
+        injected = {Step::None, false, true};
+        return saved;
+    }
+    // The file holds expected, or it is missing and the new file beside it
+    // holds it; either way the reader finds expected.
+    void ExpectWholeFile(const std::string &expected)
+    {
+        bool present = access(path.c_str(), F_OK) == 0;
+        EXPECT_EQ(ReadFile(present ? path : path + ".TMP"), expected);
+        SettingsRecord kept = Settings;
+        Settings = InitialSettings();
+        EXPECT_TRUE(LoadSettingsFile(path.c_str()));
+        EXPECT_EQ(Written(Settings), expected);
+        Settings = kept;
+    }
 };
-
-bool Rename(const char *from, const char *to) { return rename(from, to) == 0; }
-bool FailToReplace(const char *, const char *) { return false; }
 
 void Parse(const char *text)
 {
@@ -248,7 +322,7 @@ void FirstStart(const char *windowsDir)
 TEST_F(SettingsFile, FirstStartWritesTheFileByteForByte)
 {
     FirstStart("C:\\WINDOWS");
-    ASSERT_TRUE(SaveSettingsFile(path.c_str(), Rename));
+    ASSERT_TRUE(Save(true));
     EXPECT_EQ(ReadFile(path), FirstStartFile);
     EXPECT_EQ(ReadFile(path + ".TMP"), "<missing>");
 }
@@ -287,29 +361,54 @@ TEST_F(SettingsFile, RoundTripAndDefaults)
     for (int mode = 0; mode <= 2; mode++) {
         s.iDefragmentMode = s.iDefragmentDisplayMode = mode;
         Settings = s;
-        ASSERT_TRUE(SaveSettingsFile(path.c_str(), Rename));
+        ASSERT_TRUE(Save(true));
         Settings = InitialSettings();
         ASSERT_TRUE(LoadSettingsFile(path.c_str()));
         ExpectSameSettings(Settings, s);
     }
 }
 
-TEST_F(SettingsFile, FailedSaveLeavesTheOldFileWhole)
+TEST_F(SettingsFile, EveryFailedStepLeavesOneWholeFile)
 {
-    Write("old contents\r\n");
-    FirstStart("C:\\WINDOWS");
-    EXPECT_FALSE(SaveSettingsFile(path.c_str(), FailToReplace));
-    EXPECT_EQ(ReadFile(path), "old contents\r\n");
-    EXPECT_EQ(ReadFile(path + ".TMP"), "<missing>");
-
-    // A full disk in the middle of the file: the write fails, not the open.
-    EXPECT_FALSE(WithFileSizeLimit(100, [&] { return SaveSettingsFile(path.c_str(), Rename); }));
-    EXPECT_EQ(ReadFile(path), "old contents\r\n");
-    EXPECT_EQ(ReadFile(path + ".TMP"), "<missing>");
-
-    const std::string missing = dir + "/no such directory/TESSARON.INI";
-    EXPECT_FALSE(SaveSettingsFile(missing.c_str(), Rename));
-    EXPECT_EQ(ReadFile(missing), "<missing>");
+    const struct {
+        Injection injection;
+        bool saved;
+        bool readsNew;
+    } cases[] = {
+        {{Step::None, false, true}, true, true},
+        {{Step::None, false, false}, true, true},
+        {{Step::Open, false, true}, false, false},
+        {{Step::Write, false, true}, false, false},
+        {{Step::Write, true, false}, false, false},
+        {{Step::Replace, false, true}, true, true},  // by removing and renaming
+        {{Step::Replace, true, true}, false, false},
+        {{Step::Remove, false, false}, false, false},
+        {{Step::Remove, true, false}, false, false},
+        {{Step::Rename, false, false}, false, true},  // the new file waits beside
+        {{Step::Rename, true, false}, false, true},
+    };
+    SettingsRecord old = InitialSettings(), next = old, third = old;
+    next.iShowBackupIcon = 1;
+    CopyText(next.szBackupLocation, LocationSize, "D:\\B.EXE");
+    third.lMinimumSpace = 99;
+    for (const auto &c : cases) {
+        SCOPED_TRACE((int)(&c - cases));
+        const bool canReplace = c.injection.canReplace;
+        Settings = old;
+        ASSERT_TRUE(Save(canReplace));
+        Settings = next;
+        EXPECT_EQ(Save(canReplace, c.injection), c.saved);
+        const std::string expected = Written(c.readsNew ? next : old);
+        ExpectWholeFile(expected);
+        // A later save that fails while writing loses no waiting file.
+        Settings = third;
+        EXPECT_FALSE(Save(canReplace, {Step::Write, true, canReplace}));
+        ExpectWholeFile(expected);
+        // And the next save puts everything right.
+        ASSERT_TRUE(Save(canReplace));
+        EXPECT_EQ(ReadFile(path), Written(third));
+        EXPECT_EQ(ReadFile(path + ".TMP"), "<missing>");
+    }
 }
 
 }  // namespace
