@@ -21,7 +21,21 @@ add_custom_command(OUTPUT ${HELP_FILE}
   DEPENDS hlpmap ${HELP_SOURCE} ${HELP_CONTEXTS}
   COMMENT "Compiling the help file TESSARON.HLP"
   VERBATIM)
-add_custom_target(tessaron_help ALL DEPENDS ${HELP_FILE})
+
+# The same help as HTML pages, one per topic, named as the topics are, for
+# systems without a WinHelp viewer (they ship in the distribution's help
+# folder, which setup does not install).
+set(HELP_HTML_DIR ${TESSARON_GEN_DIR}/help-html)
+add_custom_command(OUTPUT ${HELP_HTML_DIR}/index.html
+  COMMAND ${CMAKE_COMMAND} -E rm -rf ${HELP_HTML_DIR}
+  COMMAND ${CMAKE_COMMAND} -E make_directory ${HELP_HTML_DIR}
+  COMMAND ${CMAKE_COMMAND} -E chdir ${HELP_HTML_DIR}
+          ${HALIBUT} --html -Chtml-contents-filename:index.html -Chtml-template-filename:%k.html
+          ${HELP_SOURCE}
+  DEPENDS ${HELP_SOURCE}
+  COMMENT "Writing the help as HTML pages"
+  VERBATIM)
+add_custom_target(tessaron_help ALL DEPENDS ${HELP_FILE} ${HELP_HTML_DIR}/index.html)
 list(APPEND GENERATED_TARGETS tessaron_help)
 
 # Every number of contexts.txt opens its own topic in the built file.

@@ -3,6 +3,9 @@
 # programs and watches them from outside, the readers' micro-benchmark under
 # Wine, and an unstripped Tessaron for size analysis.  None of them is part
 # of the default build, so a benchmark can never hold up the tests.
+if(TESSARON_SHIPPED)
+  return()  # they run under Wine: the 64-bit twin only
+endif()
 set(BENCH_DIR ${CMAKE_SOURCE_DIR}/bench)
 set(BENCH_OUT ${CMAKE_BINARY_DIR}/bench)
 

@@ -7,6 +7,7 @@ packages=(
   cmake ninja-build g++ clang libclang-rt-14-dev
   googletest libgtest-dev libgmock-dev
   g++-mingw-w64-x86-64 binutils-mingw-w64-x86-64
+  g++-mingw-w64-i686 binutils-mingw-w64-i686
   wine wine64 fonts-wine
   xvfb xauth x11-utils imagemagick
   halibut zip

@@ -2,7 +2,6 @@
 // window and the routing of every command, the tray menu and the About box.
 #include "app_win32.h"
 
-#include <commctrl.h>
 #include <objbase.h>
 
 #include "app.h"
@@ -245,6 +244,7 @@ static bool RegisterMainClass(void)
     HCURSOR arrow = LoadCursorA(NULL, IDC_ARROW);
     HBRUSH background = (HBRUSH)(COLOR_BTNFACE + 1);
 
+    static_assert(sizeof(void *) != 4 || sizeof(WNDCLASSEXA) == 48, "the Windows 95 WNDCLASSEXA");
     WNDCLASSEXA classEx = {};
     classEx.cbSize = sizeof classEx;
     classEx.style = CS_BYTEALIGNCLIENT;
@@ -312,15 +312,6 @@ static void SetLastRunDaysToToday(void)
     Settings.iLastCompression = today;
 }
 
-static void StartCommonControls(void)
-{
-    // The dialogs' tooltip windows need their class registered.
-    INITCOMMONCONTROLSEX controls = {};
-    controls.dwSize = sizeof controls;
-    controls.dwICC = ICC_WIN95_CLASSES;
-    InitCommonControlsEx(&controls);
-}
-
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE previous, LPSTR, int)
 {
     AppInstance = instance;
@@ -330,7 +321,6 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE previous, LPSTR, int)
     if (previous == NULL && !RegisterMainClass())
         return 0;
     CoInitialize(NULL);
-    StartCommonControls();
     LoadTrayIcons();
     LoadSettings();
     FillDefaultToolLocations();

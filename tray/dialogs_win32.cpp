@@ -1,6 +1,7 @@
 #include "dialogs_win32.h"
 
 #include <commctrl.h>
+#include <stddef.h>
 
 #include "app_win32.h"
 #include "dialogs.h"
@@ -10,12 +11,41 @@ const char TipOk[] = "Exit; save changes.";
 const char TipCancel[] = "Exit; do not save changes.";
 const char TipHelp[] = "Help";
 
+typedef BOOL(WINAPI *InitControlsExFunction)(const INITCOMMONCONTROLSEX *);
+typedef void(WINAPI *InitControlsFunction)(void);
+
+// The common controls library (the dialogs' tooltips) is loaded when the
+// first dialog opens, not at start-up: the program runs all day and most
+// days opens no dialog.  The extended call is missing from the first
+// versions of the library; the plain one registers the same classes there.
+static void LoadCommonControls(void)
+{
+    static bool loaded;
+    if (loaded)
+        return;
+    HMODULE library = LoadLibraryA("comctl32.dll");
+    if (library == NULL)
+        return;  // the dialogs work without tooltips
+    loaded = true;
+    InitControlsExFunction initEx =
+        (InitControlsExFunction)(void (*)(void))GetProcAddress(library, "InitCommonControlsEx");
+    INITCOMMONCONTROLSEX controls = {};
+    controls.dwSize = sizeof controls;
+    controls.dwICC = ICC_WIN95_CLASSES;
+    if (initEx != NULL && initEx(&controls))
+        return;
+    InitControlsFunction init = (InitControlsFunction)(void (*)(void))GetProcAddress(library, "InitCommonControls");
+    if (init != NULL)
+        init();
+}
+
 void RunDialog(HWND owner, int templateId, DLGPROC procedure)
 {
+    LoadCommonControls();
     DialogBoxParamA(AppInstance, MAKEINTRESOURCEA(templateId), owner, procedure, 0);
 }
 
-// The tooltip class is registered at start-up, with the common controls.
+// The tooltip class is registered when the first dialog opens.
 HWND StartToolTips(HWND dialog)
 {
     SetFocus(dialog);
@@ -24,15 +54,19 @@ HWND StartToolTips(HWND dialog)
                            AppInstance, NULL);
 }
 
+// The first layout of the tool data, up to the text: every version of the
+// common controls accepts it, whereas the full structure is refused
+// without version 6.
+static const UINT ToolInfoSize = offsetof(TOOLINFOA, lpszText) + sizeof(LPSTR);
+static_assert(sizeof(void *) != 4 || ToolInfoSize == 40, "the Windows 95 TOOLINFOA");
+
 void AddToolTips(HWND toolTips, HWND dialog, const DialogTip *tips, size_t count)
 {
     if (!toolTips)
         return;
     for (size_t i = 0; i < count; i++) {
         TOOLINFOA tool = {};
-        // The first layout: every common-control version accepts it,
-        // whereas the full structure is refused without version 6.
-        tool.cbSize = TTTOOLINFOA_V1_SIZE;
+        tool.cbSize = ToolInfoSize;
         tool.uFlags = TTF_IDISHWND | TTF_SUBCLASS;
         tool.hwnd = dialog;
         tool.uId = (UINT_PTR)GetDlgItem(dialog, tips[i].controlId);

@@ -3,10 +3,17 @@
 #include "app_win32.h"
 
 #include <commdlg.h>
+#include <stddef.h>
 
 static const char AllFilesFilter[] = "All Files (*.*)\0*.*\0";  // the literal adds the last NUL
 
 char ChosenFile[PathTextSize];
+
+// The request as Windows 95 and NT 4.0 defined it: the common dialog
+// library before Windows 2000 and ME takes no other size, and later ones
+// still take it (without a hook procedure, nothing looks different).
+static const DWORD OpenFileRequestSize = offsetof(OPENFILENAMEA, lpTemplateName) + sizeof(LPCSTR);
+static_assert(sizeof(void *) != 4 || OpenFileRequestSize == 76, "the Windows 95 OPENFILENAMEA");
 
 typedef BOOL(WINAPI *OpenDialogFunction)(OPENFILENAMEA *);
 
@@ -28,7 +35,7 @@ int ChooseFile(HWND owner, const char *title, DWORD flags, DWORD filterIndex)
     // Emptied first, so the chooser never opens with a name filled in.
     ChosenFile[0] = '\0';
     OPENFILENAMEA request = {};
-    request.lStructSize = sizeof request;
+    request.lStructSize = OpenFileRequestSize;
     request.hwndOwner = owner;
     request.lpstrFilter = AllFilesFilter;
     request.nFilterIndex = filterIndex;

@@ -17,6 +17,11 @@ static const int TrayIconIds[TrayIconCount] = {
 };
 static HICON TrayIcons[TrayIconCount];
 
+// The first layout of the icon data, with a 64-character tip: every shell
+// accepts it, and the shells before Windows 2000 and ME take no other.
+static const DWORD NotifyIconDataSize = NOTIFYICONDATAA_V1_SIZE;
+static_assert(sizeof(void *) != 4 || NotifyIconDataSize == 88, "the Windows 95 NOTIFYICONDATAA");
+
 static TrayIconShown IconsShown;
 static UINT TaskbarCreatedMessage;
 
@@ -41,7 +46,7 @@ void UpdateTrayIcons(HWND window, DWORD operation)
     for (int i = 0; i < plan.count; i++) {
         const TrayCall &call = plan.calls[i];
         NOTIFYICONDATAA data = {};
-        data.cbSize = sizeof data;
+        data.cbSize = NotifyIconDataSize;
         data.hWnd = window;
         data.uID = (UINT)call.iconId;
         data.uFlags = call.flags;

@@ -1,0 +1,24 @@
+# Checks of what the distribution ships, which these machines cannot run:
+# the programs' PE headers and imports (tools/pecheck.cpp against the
+# reviewed list tools/pe-imports.txt) and the help pages.  The check also
+# runs on the 64-bit twin, where it must fail and name why.
+add_library(pefile STATIC ${CMAKE_SOURCE_DIR}/tools/lib/pefile.cpp)
+target_include_directories(pefile PUBLIC ${CMAKE_SOURCE_DIR}/tools/lib)
+target_link_libraries(pecheck PRIVATE pefile)
+list(APPEND UNIT_TEST_EXTRA_LIBS pefile)
+
+set(REVIEWED_IMPORTS ${CMAKE_SOURCE_DIR}/tools/pe-imports.txt)
+set(SHIPPED_DIST ${CMAKE_BINARY_DIR}/windows-x86/dist)
+set(TWIN_DIST ${CMAKE_BINARY_DIR}/windows-x64/dist)
+
+add_test(NAME pe.shipped
+  COMMAND pecheck ${REVIEWED_IMPORTS} ${SHIPPED_DIST}/setup.exe ${SHIPPED_DIST}/Tessaron.ex_
+          ${SHIPPED_DIST}/Kelvey.ex_)
+add_test(NAME pe.twin_refused
+  COMMAND ${CMAKE_COMMAND} -DPECHECK=$<TARGET_FILE:pecheck> -DLIST=${REVIEWED_IMPORTS} -DDIST=${TWIN_DIST}
+          -P ${CMAKE_SOURCE_DIR}/tests/dist/pe_twin.cmake)
+add_test(NAME dist.help_pages
+  COMMAND ${CMAKE_COMMAND} -DDIST=${SHIPPED_DIST} -DZIP=${CMAKE_BINARY_DIR}/windows-x86/Tessaron.zip
+          -DHELP_SOURCE=${CMAKE_SOURCE_DIR}/docs/help/tessaron.but
+          -P ${CMAKE_SOURCE_DIR}/tests/dist/help_pages.cmake)
+set_tests_properties(pe.shipped pe.twin_refused dist.help_pages PROPERTIES LABELS dist)

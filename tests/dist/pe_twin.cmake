@@ -1,0 +1,22 @@
+cmake_minimum_required(VERSION 3.20)
+# The PE check must refuse the 64-bit twin's programs, naming each reason:
+# the machine, the subsystem version and an import not on the list.
+set(programs setup.exe Tessaron.ex_ Kelvey.ex_)
+set(paths)
+foreach(program IN LISTS programs)
+  list(APPEND paths ${DIST}/${program})
+endforeach()
+execute_process(COMMAND ${PECHECK} ${LIST} ${paths} OUTPUT_VARIABLE out ERROR_VARIABLE out RESULT_VARIABLE result)
+message("${out}")
+if(result EQUAL 0)
+  message(FATAL_ERROR "pecheck accepted the 64-bit programs")
+endif()
+foreach(program IN LISTS programs)
+  foreach(reason "machine 0x8664, not i386" "subsystem version 5.2, above 4.x"
+                 "__iob_func, which is not on the list of reviewed imports")
+    string(REGEX MATCH "${program}: [^\n]*${reason}" found "${out}")
+    if(NOT found)
+      message(SEND_ERROR "expected \"${program}: ...${reason}\"")
+    endif()
+  endforeach()
+endforeach()
