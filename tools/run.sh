@@ -15,11 +15,11 @@ build=${TESSARON_BUILD:-$root/build}
 
 "$root/tools/setup-machine.sh"
 cmake -S "$root" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Debug >/dev/null
-cmake --build "$build" --target windows
+cmake --build "$build" --target windows-x64
 
 # shellcheck source=wine-env.sh
 source "$root/tools/wine-env.sh"
-bin=$build/windows
+bin=$build/windows-x64  # the 64-bit twin: these machines cannot run 32-bit programs
 state=$build/run
 prefix=$state/prefix
 shots=$build/screenshots
