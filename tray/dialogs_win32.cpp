@@ -23,20 +23,19 @@ static void LoadCommonControls(void)
     static bool loaded;
     if (loaded)
         return;
-    HMODULE library = LoadLibraryA("comctl32.dll");
-    if (library == NULL)
-        return;  // the dialogs work without tooltips
-    loaded = true;
     InitControlsExFunction initEx =
-        (InitControlsExFunction)(void (*)(void))GetProcAddress(library, "InitCommonControlsEx");
+        (InitControlsExFunction)FindSystemFunction("comctl32.dll", "InitCommonControlsEx");
     INITCOMMONCONTROLSEX controls = {};
     controls.dwSize = sizeof controls;
     controls.dwICC = ICC_WIN95_CLASSES;
-    if (initEx != NULL && initEx(&controls))
+    if (initEx != NULL && initEx(&controls)) {
+        loaded = true;
         return;
-    InitControlsFunction init = (InitControlsFunction)(void (*)(void))GetProcAddress(library, "InitCommonControls");
+    }
+    InitControlsFunction init = (InitControlsFunction)FindSystemFunction("comctl32.dll", "InitCommonControls");
     if (init != NULL)
         init();
+    loaded = init != NULL;  // without the library the dialogs work without tooltips
 }
 
 void RunDialog(HWND owner, int templateId, DLGPROC procedure)

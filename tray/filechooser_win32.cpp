@@ -22,11 +22,8 @@ typedef BOOL(WINAPI *OpenDialogFunction)(OPENFILENAMEA *);
 static OpenDialogFunction OpenDialog(void)
 {
     static OpenDialogFunction function = NULL;
-    if (function == NULL) {
-        HMODULE library = LoadLibraryA("comdlg32.dll");
-        if (library != NULL)
-            function = (OpenDialogFunction)(void (*)(void))GetProcAddress(library, "GetOpenFileNameA");
-    }
+    if (function == NULL)
+        function = (OpenDialogFunction)FindSystemFunction("comdlg32.dll", "GetOpenFileNameA");
     return function;
 }
 

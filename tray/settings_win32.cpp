@@ -21,13 +21,13 @@ typedef BOOL(WINAPI *MoveFileExFunction)(LPCSTR, LPCSTR, DWORD);
 // try again for up to half a second; a failure leaves the old file whole.
 static bool ReplaceFileWin32(const char *from, const char *to)
 {
+    // Looked up once.  (A static initialised by a call would bring in the
+    // C++ library's thread-safe guard, and with it calls Windows 98 lacks.)
     static MoveFileExFunction moveFileEx;
     static bool looked;
     if (!looked) {
+        moveFileEx = (MoveFileExFunction)FindSystemFunction("kernel32.dll", "MoveFileExA");
         looked = true;
-        HMODULE kernel = GetModuleHandleA("kernel32.dll");
-        if (kernel != NULL)
-            moveFileEx = (MoveFileExFunction)(void (*)(void))GetProcAddress(kernel, "MoveFileExA");
     }
     if (moveFileEx == NULL)
         return false;
