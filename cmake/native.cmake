@@ -64,7 +64,6 @@ foreach(arch x86 x64)
     USES_TERMINAL_BUILD ON)
 endforeach()
 add_custom_target(windows DEPENDS windows-x86 windows-x64)
-set(SHIPPED_BIN ${CMAKE_BINARY_DIR}/windows-x86)
 set(WINDOWS_BIN ${CMAKE_BINARY_DIR}/windows-x64)
 
 # The fuzz targets, built by clang with libFuzzer.
