@@ -1,12 +1,18 @@
 # Native Linux build: the portable cores under the sanitizers, their unit
 # tests, the build tools, and the two sub-builds (Windows programs with
-# MinGW-w64, fuzz targets with clang).
+# MinGW-w64, fuzz targets with clang).  With TESSARON_DIST_ONLY only the
+# build tools, the generated inputs and the Windows programs, without the
+# sanitizers (tools/release.sh and the reproducibility test).
 include(CTest)
 include(ExternalProject)
 
-set(SANITIZE -fsanitize=address,undefined -fno-omit-frame-pointer -fno-sanitize-recover=all)
-add_compile_options(-Wall -Wextra -Werror -g ${SANITIZE})
-add_link_options(${SANITIZE})
+if(TESSARON_DIST_ONLY)
+  add_compile_options(-Wall -Wextra -Werror -O2)
+else()
+  set(SANITIZE -fsanitize=address,undefined -fno-omit-frame-pointer -fno-sanitize-recover=all)
+  add_compile_options(-Wall -Wextra -Werror -g ${SANITIZE})
+  add_link_options(${SANITIZE})
+endif()
 
 include(cmake/cores.cmake)
 
@@ -31,16 +37,6 @@ endforeach()
 # What the distribution ships, checked without running it.
 include(cmake/shipped-checks.cmake)
 
-# Unit tests of the portable cores.
-find_package(GTest REQUIRED)
-include(GoogleTest)
-file(GLOB UNIT_SOURCES CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/tests/unit/*.cpp)
-add_executable(unit_tests ${UNIT_SOURCES})
-# Generation rules may add libraries of build tools to test (UNIT_TEST_EXTRA_LIBS).
-target_link_libraries(unit_tests PRIVATE tray_core setup_core kelvey_core common_core ${UNIT_TEST_EXTRA_LIBS}
-  GTest::gtest GTest::gtest_main)
-gtest_discover_tests(unit_tests PROPERTIES LABELS unit DISCOVERY_TIMEOUT 60)
-
 # The Windows programs, twice from the same sources: windows-x86 is the
 # shipped build (32-bit, Windows 98 to 11; its dist/ folder and zip are the
 # distribution), windows-x64 its 64-bit twin, the one these machines can run
@@ -58,6 +54,7 @@ foreach(arch x86 x64)
       -DCMAKE_TOOLCHAIN_FILE=${CMAKE_SOURCE_DIR}/cmake/${toolchain}
       -DCMAKE_BUILD_TYPE=MinSizeRel
       -DTESSARON_GEN_DIR=${TESSARON_GEN_DIR}
+      -DTESSARON_DIST_ONLY=${TESSARON_DIST_ONLY}
     BUILD_ALWAYS ON
     INSTALL_COMMAND ""
     DEPENDS ${GENERATED_TARGETS}
@@ -65,6 +62,20 @@ foreach(arch x86 x64)
 endforeach()
 add_custom_target(windows DEPENDS windows-x86 windows-x64)
 set(WINDOWS_BIN ${CMAKE_BINARY_DIR}/windows-x64)
+
+if(TESSARON_DIST_ONLY)
+  return()
+endif()
+
+# Unit tests of the portable cores.
+find_package(GTest REQUIRED)
+include(GoogleTest)
+file(GLOB UNIT_SOURCES CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/tests/unit/*.cpp)
+add_executable(unit_tests ${UNIT_SOURCES})
+# Generation rules may add libraries of build tools to test (UNIT_TEST_EXTRA_LIBS).
+target_link_libraries(unit_tests PRIVATE tray_core setup_core kelvey_core common_core ${UNIT_TEST_EXTRA_LIBS}
+  GTest::gtest GTest::gtest_main)
+gtest_discover_tests(unit_tests PROPERTIES LABELS unit DISCOVERY_TIMEOUT 60)
 
 # The fuzz targets, built by clang with libFuzzer.
 file(GLOB FUZZ_SOURCES CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/tests/fuzz/fuzz_*.cpp)

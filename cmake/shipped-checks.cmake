@@ -1,7 +1,8 @@
 # Checks of what the distribution ships, which these machines cannot run:
 # the programs' PE headers and imports (tools/pecheck.cpp against the
 # reviewed list tools/pe-imports.txt) and the help pages.  The check also
-# runs on the 64-bit twin, where it must fail and name why.
+# runs on the 64-bit twin, where it must fail and name why.  Then the
+# version everywhere, and a second build that must give the same bytes.
 add_library(pefile STATIC ${CMAKE_SOURCE_DIR}/tools/lib/pefile.cpp)
 target_include_directories(pefile PUBLIC ${CMAKE_SOURCE_DIR}/tools/lib)
 target_link_libraries(pecheck PRIVATE pefile)
@@ -18,7 +19,16 @@ add_test(NAME pe.twin_refused
   COMMAND ${CMAKE_COMMAND} -DPECHECK=$<TARGET_FILE:pecheck> -DLIST=${REVIEWED_IMPORTS} -DDIST=${TWIN_DIST}
           -P ${CMAKE_SOURCE_DIR}/tests/dist/pe_twin.cmake)
 add_test(NAME dist.help_pages
-  COMMAND ${CMAKE_COMMAND} -DDIST=${SHIPPED_DIST} -DZIP=${CMAKE_BINARY_DIR}/windows-x86/Tessaron.zip
+  COMMAND ${CMAKE_COMMAND} -DDIST=${SHIPPED_DIST} -DZIP=${CMAKE_BINARY_DIR}/windows-x86/Tessaron-${PROJECT_VERSION}.zip
           -DHELP_SOURCE=${CMAKE_SOURCE_DIR}/docs/help/tessaron.but
           -P ${CMAKE_SOURCE_DIR}/tests/dist/help_pages.cmake)
-set_tests_properties(pe.shipped pe.twin_refused dist.help_pages PROPERTIES LABELS dist)
+add_test(NAME dist.version
+  COMMAND ${CMAKE_COMMAND} -DPECHECK=$<TARGET_FILE:pecheck> -DVERSION=${PROJECT_VERSION} -DBUILD=${CMAKE_BINARY_DIR}
+          -P ${CMAKE_SOURCE_DIR}/tests/dist/version.cmake)
+find_program(FAKETIME faketime)
+add_test(NAME dist.reproducible
+  COMMAND ${CMAKE_COMMAND} -DSOURCE=${CMAKE_SOURCE_DIR} -DFIRST=${CMAKE_BINARY_DIR}
+          -DSECOND=${CMAKE_BINARY_DIR}/reproduced -DZIP=Tessaron-${PROJECT_VERSION}.zip -DFAKETIME=${FAKETIME}
+          -P ${CMAKE_SOURCE_DIR}/tests/dist/reproducible.cmake)
+set_tests_properties(pe.shipped pe.twin_refused dist.help_pages dist.version dist.reproducible PROPERTIES LABELS dist)
+set_tests_properties(dist.reproducible PROPERTIES TIMEOUT 1800)

@@ -6,7 +6,8 @@ set_source_files_properties(${CMAKE_SOURCE_DIR}/setup/setup.rc PROPERTIES
 tessaron_windows_layer(setup)
 
 # Kelvey finds the Start-up shortcut exactly as setup does.
-add_executable(Kelvey WIN32 ${KELVEY_WIN32} ${CMAKE_SOURCE_DIR}/setup/startup_win32.cpp)
+add_executable(Kelvey WIN32 ${KELVEY_WIN32} ${CMAKE_SOURCE_DIR}/setup/startup_win32.cpp
+  ${CMAKE_SOURCE_DIR}/kelvey/kelvey.rc)
 target_include_directories(Kelvey PRIVATE ${CMAKE_SOURCE_DIR}/setup)
 target_link_libraries(Kelvey PRIVATE kelvey_core setup_core common_core advapi32)
 tessaron_windows_layer(Kelvey)
@@ -16,7 +17,7 @@ tessaron_windows_layer(Kelvey)
 set(DIST_DIR ${CMAKE_BINARY_DIR}/dist)
 set(dist_zip)
 if(TESSARON_SHIPPED)
-  set(dist_zip -DDIST_ZIP=${CMAKE_BINARY_DIR}/Tessaron.zip)
+  set(dist_zip -DDIST_ZIP=${CMAKE_BINARY_DIR}/Tessaron-${PROJECT_VERSION}.zip)
 endif()
 add_custom_target(dist ALL
   COMMAND ${CMAKE_COMMAND}
@@ -27,6 +28,7 @@ add_custom_target(dist ALL
     -DKELVEY_EXE=$<TARGET_FILE:Kelvey>
     -DGEN_DIR=${TESSARON_GEN_DIR}
     -DDOCS_DIR=${CMAKE_SOURCE_DIR}/docs
+    -DSOURCE_DIR=${CMAKE_SOURCE_DIR}
     -P ${CMAKE_SOURCE_DIR}/cmake/dist.cmake
   DEPENDS setup Tessaron Kelvey
   COMMENT "Assembling the distribution folder"

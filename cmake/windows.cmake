@@ -11,9 +11,20 @@ else()
   set(TESSARON_SHIPPED OFF)
 endif()
 enable_language(RC)
-add_compile_options(-Wall -Wextra -Werror -Os)
-add_link_options(-static -s)
-set(CMAKE_RC_FLAGS "${CMAKE_RC_FLAGS} -I${TESSARON_GEN_DIR} -I${CMAKE_SOURCE_DIR}/tray -I${CMAKE_SOURCE_DIR}/setup")
+# Two builds of the same sources give the same bytes: no build time in the
+# programs (the linker's time stamp; __DATE__ and __TIME__ refused) and no
+# folder of the build machine (file names written relative to the checkout).
+add_compile_options(-Wall -Wextra -Werror -Wdate-time -Os
+  -ffile-prefix-map=${CMAKE_SOURCE_DIR}/= -ffile-prefix-map=${CMAKE_BINARY_DIR}/=)
+add_link_options(-static -s -Wl,--no-insert-timestamp)
+
+# The version of CMakeLists.txt, for the resource scripts and the tests.
+foreach(part MAJOR MINOR PATCH TWEAK)
+  set(VERSION_${part} 0${PROJECT_VERSION_${part}})
+  math(EXPR VERSION_${part} "${VERSION_${part}}")  # 0 when not given
+endforeach()
+configure_file(${CMAKE_SOURCE_DIR}/cmake/version.h.in ${CMAKE_BINARY_DIR}/version.h @ONLY)
+set(CMAKE_RC_FLAGS "${CMAKE_RC_FLAGS} -I${TESSARON_GEN_DIR} -I${CMAKE_BINARY_DIR} -I${CMAKE_SOURCE_DIR}/common -I${CMAKE_SOURCE_DIR}/tray -I${CMAKE_SOURCE_DIR}/setup")
 
 include(cmake/cores.cmake)
 
@@ -53,6 +64,6 @@ foreach(rule IN LISTS WINDOWS_RULES)
 endforeach()
 
 # What runs under Wine: the acceptance driver and its recorder.
-if(NOT TESSARON_SHIPPED)
+if(NOT TESSARON_SHIPPED AND NOT TESSARON_DIST_ONLY)
   include(${CMAKE_SOURCE_DIR}/tests/acceptance/acceptance.cmake OPTIONAL)
 endif()

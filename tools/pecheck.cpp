@@ -2,12 +2,15 @@
 // since these machines cannot run 32-bit programs.
 //
 //   pecheck [-v] <reviewed imports list> <program>...
+//   pecheck --version <version> <program>...
 //
 // Each program must be an i386 program of subsystem version 4.x that
 // imports only from the DLLs the list names and only the functions it
 // lists (tools/pe-imports.txt: each with the first Windows that exports
-// it).  Prints every objection as "<program>: <reason>" and exits 1 if any
-// program has one; -v also lists the imports.
+// it).  With --version, each program's version resource must name the
+// product and that version instead.  Prints every objection as
+// "<program>: <reason>" and exits 1 if any program has one; -v also lists
+// the imports.
 #include <cstdio>
 #include <cstring>
 #include <fstream>
@@ -38,24 +41,35 @@ std::string BaseName(const std::string &path)
 
 }  // namespace
 
+// What the version resource says, in one line.
+std::string VersionSummary(const pefile::Version &v)
+{
+    std::string summary;
+    for (const auto &entry : v.strings)
+        summary += (summary.empty() ? "" : ", ") + entry.first + " \"" + entry.second + "\"";
+    return summary;
+}
+
 int main(int argc, char **argv)
 {
     int first = 1;
     bool verbose = argc > 1 && std::strcmp(argv[1], "-v") == 0;
-    if (verbose)
-        first++;
-    if (argc - first < 2) {
-        std::fprintf(stderr, "usage: pecheck [-v] <reviewed imports list> <program>...\n");
+    const char *version = argc > 2 && std::strcmp(argv[1], "--version") == 0 ? argv[2] : nullptr;
+    if (verbose || version)
+        first += version ? 2 : 1;
+    if (argc - first < (version ? 1 : 2)) {
+        std::fprintf(stderr, "usage: pecheck [-v] <reviewed imports list> <program>...\n"
+                             "       pecheck --version <version> <program>...\n");
         return 2;
     }
     std::string text, error;
     std::vector<pefile::Reviewed> list;
-    if (!ReadFile(argv[first], &text) || !pefile::ParseReviewedList(text, &list, &error)) {
+    if (!version && (!ReadFile(argv[first], &text) || !pefile::ParseReviewedList(text, &list, &error))) {
         std::fprintf(stderr, "pecheck: %s: %s\n", argv[first], error.empty() ? "cannot read" : error.c_str());
         return 2;
     }
     int failed = 0;
-    for (int i = first + 1; i < argc; i++) {
+    for (int i = first + (version ? 0 : 1); i < argc; i++) {
         std::string name = BaseName(argv[i]), data;
         pefile::Program program;
         if (!ReadFile(argv[i], &data)) {
@@ -68,11 +82,16 @@ int main(int argc, char **argv)
             failed++;
             continue;
         }
-        std::vector<std::string> reasons = pefile::Objections(program, list);
+        std::vector<std::string> reasons =
+            version ? pefile::VersionObjections(program, version) : pefile::Objections(program, list);
         for (const std::string &reason : reasons)
             std::printf("%s: %s\n", name.c_str(), reason.c_str());
         if (!reasons.empty())
             failed++;
+        else if (version)
+            std::printf("%s: version %u.%u.%u.%u, %s\n", name.c_str(), program.version.file[0],
+                        program.version.file[1], program.version.file[2], program.version.file[3],
+                        VersionSummary(program.version).c_str());
         else
             std::printf("%s: i386, subsystem %u.%u, %zu reviewed imports\n", name.c_str(),
                         program.subsystemMajor, program.subsystemMinor, program.imports.size());

@@ -10,7 +10,7 @@ packages=(
   g++-mingw-w64-i686 binutils-mingw-w64-i686
   wine wine64 fonts-wine
   xvfb xauth x11-utils imagemagick
-  halibut zip
+  halibut zip faketime
 )
 
 missing=()

@@ -7,6 +7,7 @@
 
 #include "commands.h"
 #include "resource.h"
+#include "version.h"
 
 #include <algorithm>
 
@@ -334,7 +335,7 @@ SCENARIO(trayicons_about_box_shows_icon_and_version)
     bool hadSettings = ReadFileBytes(WindowsFile("TESSARON.INI"), &settingsBefore);
     ChooseTrayMenuItem(tessaron, ItemAbout);
     HWND about = WaitDialog("Tessaron");
-    CHECK_TEXT(ControlText(about, IDC_ABOUT_TEXT), "Tessaron 1.4");
+    CHECK_TEXT(ControlText(about, IDC_ABOUT_TEXT), "Tessaron " TESSARON_VERSION);
     DWORD_PTR icon = 0;
     CHECK(SendMessageTimeoutA(ControlWindow(about, IDC_ABOUT_ICON), STM_GETICON, 0, 0, SMTO_ABORTIFHUNG,
                               5000, &icon));

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cctype>
 #include <cstdio>
+#include <cstdlib>
 #include <sstream>
 
 namespace pefile {
@@ -14,6 +15,8 @@ const uint16_t MagicPe32 = 0x10b;
 const uint16_t MagicPe32Plus = 0x20b;
 const size_t MaxDescriptors = 4096;
 const size_t MaxThunks = 65536;
+const int64_t ResourceVersion = 16;  // RT_VERSION
+const uint64_t FixedInfoSignature = 0xfeef04bd;
 
 struct Reader {
     const Bytes &image;
@@ -57,6 +60,140 @@ bool ReadName(const Reader &r, const std::vector<Section> &sections, uint32_t he
     for (; at < r.image.size() && r.image[at] != 0 && name->size() < 512; at++)
         *name += (char)r.image[at];
     return at < r.image.size() && r.image[at] == 0;
+}
+
+// A resource directory's entry with this id (the first entry when id is
+// negative): its offset from the start of the resources, the high bit set
+// for a subdirectory.
+bool FindResourceEntry(const Reader &r, uint64_t resources, uint32_t directory, int64_t id, uint32_t *target)
+{
+    uint64_t at = resources + directory;
+    if (!r.fits(at, 16))
+        return false;
+    uint64_t count = r.get(at + 12, 2) + r.get(at + 14, 2);
+    for (uint64_t i = 0; i < count && r.fits(at + 16 + i * 8, 8); i++) {
+        if (id < 0 || r.get(at + 16 + i * 8, 4) == (uint64_t)id) {
+            *target = (uint32_t)r.get(at + 16 + i * 8 + 4, 4);
+            return true;
+        }
+    }
+    return false;
+}
+
+// One node of a version resource: a key, a value and children, up to end.
+struct Block {
+    std::string key;
+    uint16_t type;  // 1: the value is text
+    uint64_t value, valueSize, children, end;
+};
+
+// Text in UTF-16 from at up to its NUL or end, as ASCII ('?' for others);
+// *after is past the NUL.
+std::string Text16(const Reader &r, uint64_t at, uint64_t end, uint64_t *after)
+{
+    std::string text;
+    for (; at + 2 <= end; at += 2) {
+        uint64_t c = r.get(at, 2);
+        if (c == 0) {
+            at += 2;
+            break;
+        }
+        text += c < 0x80 ? (char)c : '?';
+    }
+    *after = at;
+    return text;
+}
+
+// Blocks start on 4-byte boundaries from the start of the resource.
+uint64_t Align4(uint64_t origin, uint64_t at)
+{
+    return origin + ((at - origin + 3) & ~(uint64_t)3);
+}
+
+bool ReadBlock(const Reader &r, uint64_t origin, uint64_t at, uint64_t end, Block *block)
+{
+    if (at > end || end - at < 6)
+        return false;
+    uint64_t length = r.get(at, 2), valueLength = r.get(at + 2, 2);
+    block->type = (uint16_t)r.get(at + 4, 2);
+    if (length < 6 || length > end - at)
+        return false;
+    block->end = at + length;
+    uint64_t after;
+    block->key = Text16(r, at + 6, block->end, &after);
+    block->value = Align4(origin, after);
+    block->valueSize = block->type == 1 ? valueLength * 2 : valueLength;
+    if (block->value > block->end || block->valueSize > block->end - block->value)
+        return false;
+    block->children = std::min(Align4(origin, block->value + block->valueSize), block->end);
+    return true;
+}
+
+// The children of parent, each passed to visit; false when one is damaged.
+template <typename Visit>
+bool EachChild(const Reader &r, uint64_t origin, const Block &parent, Visit visit)
+{
+    for (uint64_t at = parent.children; at < parent.end;) {
+        Block child;
+        if (!ReadBlock(r, origin, at, parent.end, &child))
+            return false;
+        visit(child);
+        at = Align4(origin, child.end);
+    }
+    return true;
+}
+
+bool ReadVersion(const Reader &r, const std::vector<Section> &sections, uint32_t headers, uint64_t resourceRva,
+                 Version *version, std::string *error)
+{
+    const int64_t path[3] = {ResourceVersion, -1, -1};  // type, then the first name and language
+    uint64_t resources;
+    uint32_t node = 0;
+    if (resourceRva == 0 || !ToOffset(sections, headers, resourceRva, &resources))
+        return true;  // no resources
+    for (int level = 0; level < 3; level++) {
+        bool found = FindResourceEntry(r, resources, node & 0x7fffffff, path[level], &node);
+        if (!found && level == 0)
+            return true;  // no version resource
+        if (!found || ((node & 0x80000000) != 0) != (level < 2)) {
+            *error = "version resource directory damaged";
+            return false;
+        }
+    }
+    uint64_t data;
+    *error = "version resource outside the image";
+    if (!r.fits(resources + node, 8) || !ToOffset(sections, headers, r.get(resources + node, 4), &data) ||
+        !r.fits(data, r.get(resources + node + 4, 4)))
+        return false;
+    Block root;
+    *error = "version resource damaged";
+    if (!ReadBlock(r, data, data, data + r.get(resources + node + 4, 4), &root) || root.key != "VS_VERSION_INFO" ||
+        root.valueSize < 52 || r.get(root.value, 4) != FixedInfoSignature)
+        return false;
+    // Each version is two 32-bit numbers, major and minor in the first.
+    for (int half = 0; half < 2; half++) {
+        uint64_t file = r.get(root.value + 8 + half * 4, 4), product = r.get(root.value + 16 + half * 4, 4);
+        version->file[half * 2] = (uint16_t)(file >> 16);
+        version->file[half * 2 + 1] = (uint16_t)file;
+        version->product[half * 2] = (uint16_t)(product >> 16);
+        version->product[half * 2 + 1] = (uint16_t)product;
+    }
+    bool tables = true;
+    bool whole = EachChild(r, data, root, [&](const Block &info) {
+        if (info.key != "StringFileInfo" || !version->strings.empty())
+            return;
+        Block table;
+        uint64_t after;
+        tables = tables && ReadBlock(r, data, info.children, info.end, &table) &&
+                 EachChild(r, data, table, [&](const Block &text) {
+                     version->strings.push_back({text.key, Text16(r, text.value, text.value + text.valueSize, &after)});
+                 });
+    });
+    if (!whole || !tables)
+        return false;
+    error->clear();
+    version->present = true;
+    return true;
 }
 
 std::string Lower(std::string text)
@@ -115,6 +252,9 @@ bool ReadProgram(const Bytes &image, Program *program, std::string *error)
         sections.push_back({(uint32_t)r.get(s + 12, 4), virtualSize > rawSize ? virtualSize : rawSize,
                             (uint32_t)r.get(s + 20, 4)});
     }
+    if (directoryCount > 2 && directories + 24 <= optional + optionalSize &&
+        !ReadVersion(r, sections, headers, r.get(directories + 16, 4), &program->version, error))
+        return false;
     if (importRva == 0)
         return true;
 
@@ -210,6 +350,41 @@ std::vector<std::string> Objections(const Program &program, const std::vector<Re
             reasons.push_back("imports " + import.dll + " " + import.function +
                               ", which is not on the list of reviewed imports");
         }
+    }
+    return reasons;
+}
+
+std::vector<std::string> VersionObjections(const Program &program, const std::string &version)
+{
+    if (!program.version.present)
+        return {"no version resource"};
+    const Version &v = program.version;
+    std::vector<std::string> reasons;
+    uint16_t want[4] = {};
+    std::istringstream parts(version);
+    std::string part;
+    for (int i = 0; i < 4 && std::getline(parts, part, '.'); i++)
+        want[i] = (uint16_t)std::strtoul(part.c_str(), nullptr, 10);
+    char text[120];
+    const struct {
+        const char *name;
+        const uint16_t *numbers;
+    } fixed[] = {{"file", v.file}, {"product", v.product}};
+    for (const auto &f : fixed) {
+        if (!std::equal(want, want + 4, f.numbers)) {
+            std::snprintf(text, sizeof text, "fixed %s version %u.%u.%u.%u, not %u.%u.%u.%u", f.name, f.numbers[0],
+                          f.numbers[1], f.numbers[2], f.numbers[3], want[0], want[1], want[2], want[3]);
+            reasons.push_back(text);
+        }
+    }
+    const std::pair<std::string, std::string> strings[] = {
+        {"FileVersion", version}, {"ProductVersion", version}, {"ProductName", "Tessaron"}, {"FileDescription", ""}};
+    for (const auto &s : strings) {
+        auto found = std::find_if(v.strings.begin(), v.strings.end(), [&](const auto &k) { return k.first == s.first; });
+        if (found == v.strings.end() || found->second.empty())
+            reasons.push_back("no " + s.first);
+        else if (!s.second.empty() && found->second != s.second)
+            reasons.push_back(s.first + " \"" + found->second + "\", not \"" + s.second + "\"");
     }
     return reasons;
 }
