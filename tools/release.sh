@@ -23,7 +23,7 @@ git -C "$root" archive "$commit" | tar -x -C "$work/src"
 SOURCE_DATE_EPOCH=$(git -C "$root" log -1 --format=%ct "$commit")
 export SOURCE_DATE_EPOCH
 if ! { cmake -S "$work/src" -B "$work/build" -G Ninja -DTESSARON_DIST_ONLY=ON &&
-       cmake --build "$work/build" --target windows-x86; } >"$work/build.log" 2>&1; then
+       cmake --build "$work/build" --target windows-x86 pecheck; } >"$work/build.log" 2>&1; then
   cat "$work/build.log" >&2
   exit 1
 fi
@@ -33,8 +33,11 @@ zip=$(cd "$shipped" && echo Tessaron-*.zip)
 version=${zip#Tessaron-}
 version=${version%.zip}
 programs=("$shipped/dist/setup.exe" "$shipped/dist/Tessaron.ex_" "$shipped/dist/Kelvey.ex_")
-"$work/build/pecheck" "$work/src/tools/pe-imports.txt" "${programs[@]}" >/dev/null
-"$work/build/pecheck" --version "$version" "${programs[@]}" >/dev/null
+if ! report=$("$work/build/pecheck" "$work/src/tools/pe-imports.txt" "${programs[@]}" &&
+              "$work/build/pecheck" --version "$version" "${programs[@]}"); then
+  echo "$report" >&2
+  exit 1
+fi
 
 mkdir -p "$out"
 cp "$shipped/$zip" "$out/$zip"
