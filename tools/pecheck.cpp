@@ -39,8 +39,6 @@ std::string BaseName(const std::string &path)
     return slash == std::string::npos ? path : path.substr(slash + 1);
 }
 
-}  // namespace
-
 // What the version resource says, in one line.
 std::string VersionSummary(const pefile::Version &v)
 {
@@ -49,6 +47,8 @@ std::string VersionSummary(const pefile::Version &v)
         summary += (summary.empty() ? "" : ", ") + entry.first + " \"" + entry.second + "\"";
     return summary;
 }
+
+}  // namespace
 
 int main(int argc, char **argv)
 {
