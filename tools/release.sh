@@ -18,7 +18,7 @@ work=$(mktemp -d "${TMPDIR:-/tmp}/tessaron-release.XXXXXX")
 trap 'rm -rf "$work"' EXIT
 
 mkdir "$work/src"
-git -C "$root" archive "$commit" | tar -x -C "$work/src"
+git -C "$root" -c core.autocrlf=false archive "$commit" | tar -x -C "$work/src"
 # Every date the release writes is the commit's.
 SOURCE_DATE_EPOCH=$(git -C "$root" log -1 --format=%ct "$commit")
 export SOURCE_DATE_EPOCH
