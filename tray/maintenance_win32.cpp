@@ -66,9 +66,7 @@ static bool DriveFreeBytes(const char *root, uint64_t *bytes)
     static bool looked;
     if (!looked) {
         looked = true;
-        HMODULE kernel = GetModuleHandleA("kernel32.dll");
-        if (kernel != NULL)
-            freeSpaceEx = (FreeSpaceExFunction)(void (*)(void))GetProcAddress(kernel, "GetDiskFreeSpaceExA");
+        freeSpaceEx = (FreeSpaceExFunction)FindSystemFunction("kernel32.dll", "GetDiskFreeSpaceExA");
     }
     // An empty floppy or CD drive must fail quietly, not hold the tick in
     // a system "no disk" box.
