@@ -56,6 +56,13 @@ else()
       endif()
     endforeach()
   endforeach()
+  # The long-use scenarios run for minutes (half an hour with all counts).
+  foreach(name IN LISTS ACCEPTANCE_NAMES)
+    if(name MATCHES "^longuse_")
+      set_tests_properties(acceptance.${name} PROPERTIES
+        TIMEOUT 2400 ENVIRONMENT ACCEPTANCE_SCENARIO_SECONDS=2300)
+    endif()
+  endforeach()
   # Scenarios with extra drives last, those with the same drives together:
   # every change of drives restarts the Wine session.
   list(SORT ACCEPTANCE_WITH_DRIVES)

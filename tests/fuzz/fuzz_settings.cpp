@@ -1,6 +1,7 @@
 // Feeds arbitrary bytes to the settings reader as a file, then writes the
 // record back out: neither may read or write outside its buffers, and the
-// record must keep its invariants.
+// record must keep its invariants.  Every YES/NO setting starts at a value
+// no key can give, so that it must end either untouched or at 0 or 1.
 #include <stdint.h>
 #include <stdio.h>
 #include <stdlib.h>
@@ -17,6 +18,16 @@ static void Check(bool ok)
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
 {
     Settings = InitialSettings();
+    int *const flags[] = {
+        &Settings.iShowExplorerIcon, &Settings.iShowScanIcon, &Settings.iShowDefragmentIcon,
+        &Settings.iShowBackupIcon, &Settings.iShowDriveSpaceIcon, &Settings.iShowCompressionAgentIcon,
+        &Settings.iSingleDriveView, &Settings.iExplorerView, &Settings.iCheckFloppySpace,
+        &Settings.iLowSpaceWarningEnabled, &Settings.iEnableMaintenance, &Settings.iStartStopSetting,
+        &Settings.iIgnore,
+    };
+    const int untouched = -7;
+    for (int *f : flags)
+        *f = untouched;
     FILE *in = fmemopen(size ? (void *)data : (void *)"", size, "rb");
     if (in == nullptr)
         return 0;
@@ -30,10 +41,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
         Check(strnlen(t, LocationSize) < LocationSize && strchr(t, '\n') == nullptr);
     Check(strnlen(Settings.szDrivesToScan, DriveListSize) < DriveListSize);
     Check(strnlen(Settings.szDrivesToDefrag, DriveListSize) < DriveListSize);
-    const int flags[] = {Settings.iShowScanIcon, Settings.iIgnore, Settings.iSingleDriveView,
-                         Settings.iExplorerView, Settings.iCheckFloppySpace};
-    for (int f : flags)
-        Check(f == 0 || f == 1);
+    for (int *f : flags)
+        Check(*f == 0 || *f == 1 || *f == untouched);
     Check(Settings.iDefragmentMode >= 0 && Settings.iDefragmentMode <= 2);
     Check(Settings.iScanDiskDrivesSetting == 0 || Settings.iScanDiskDrivesSetting == 1);
 

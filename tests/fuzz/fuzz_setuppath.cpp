@@ -1,0 +1,173 @@
+// Feeds arbitrary text to setup's path rules as the installation folder a
+// user could type, and checks what each rule promises:
+//   - a collapsed path never grows, turns every run of n backslashes into
+//     n/2 rounded up, and a network folder keeps its leading pair;
+//   - the installation folder ends with one backslash, fits its limit when
+//     accepted, and never writes past its buffer, however small;
+//   - the folder chain, over a fake disk, only ever asks for the path it was
+//     given cut at one of its backslashes, never for less than its drive
+//     root or network share, and leaves the whole path made when nothing
+//     refuses and the root is there.
+// Input: byte 0 chooses the disk (bit 0: the root exists; bits 1-7: which
+// of the path's first seven folders refuse to be made), byte 1 the size of
+// the folder buffer; the rest, up to a NUL, is the typed text.
+#include <stdint.h>
+#include <stdlib.h>
+#include <string.h>
+
+#include <algorithm>
+#include <set>
+#include <string>
+#include <vector>
+
+#include "install.h"
+
+static void Check(bool ok)
+{
+    if (!ok)
+        abort();
+}
+
+// Every run of n backslashes becomes n/2 rounded up.
+static std::string Collapsed(const std::string &text)
+{
+    std::string out;
+    for (size_t i = 0; i < text.size();) {
+        size_t run = 0;
+        while (i + run < text.size() && text[i + run] == '\\')
+            run++;
+        if (run == 0)
+            out += text[i++];
+        else
+            out.append((run + 1) / 2, '\\'), i += run;
+    }
+    return out;
+}
+
+static bool IsNetwork(const std::string &folder)
+{
+    return folder.size() > 2 && folder[0] == '\\' && folder[1] == '\\' && folder[2] != '\\';
+}
+
+static std::string CollapseRule(const std::string &path, const char *folder)
+{
+    std::vector<char> buffer(path.begin(), path.end());
+    buffer.push_back('\0');
+    CollapseFolderPath(buffer.data(), folder);
+    return buffer.data();
+}
+
+static void CheckCollapse(const std::string &folder, const std::string &path)
+{
+    std::vector<char> plain(path.begin(), path.end());
+    plain.push_back('\0');
+    CollapseBackslashes(plain.data());
+    Check(plain.data() == Collapsed(path));
+
+    std::string kept = CollapseRule(path, folder.c_str());
+    Check(kept.size() <= path.size());
+    if (IsNetwork(folder) && path.compare(0, 2, "\\\\") == 0)
+        Check(kept == "\\" + Collapsed(path.substr(1)) && IsNetwork(kept));
+    else
+        Check(kept == Collapsed(path));
+}
+
+static void CheckInstallFolder(const std::string &typed, size_t size)
+{
+    char *out = (char *)malloc(size);  // exactly size bytes, for ASan
+    bool fits = MakeInstallFolder(typed.c_str(), out, size);
+    std::string expected = CollapseRule(typed + "\\", typed.c_str());
+    Check(strnlen(out, size) < size);
+    if (fits)
+        Check(out == expected && expected.size() <= InstallFolderLimit && expected.back() == '\\');
+    else
+        Check(expected.size() > InstallFolderLimit || typed.size() + 2 > size);
+    free(out);
+}
+
+// ---------------------------------------------------------------- folder chain
+struct Disk {
+    std::string path, root;  // as given; its drive root or share
+    bool rootExists;
+    std::set<std::string> refused, made;
+    int calls;
+} disk;
+
+// "D:\" for D:\x, "D:" for D:x, "\\server\share\" for a share, "\" for \x.
+static std::string RootOf(const std::string &path)
+{
+    if (path.size() >= 2 && path[1] == ':')
+        return path.substr(0, path.size() > 2 && path[2] == '\\' ? 3 : 2);
+    if (path.compare(0, 2, "\\\\") == 0) {
+        size_t share = path.find('\\', 2);
+        size_t end = share == std::string::npos ? share : path.find('\\', share + 1);
+        return end == std::string::npos ? path : path.substr(0, end + 1);
+    }
+    return path.compare(0, 1, "\\") == 0 ? "\\" : "";
+}
+
+static bool Exists(const std::string &folder)
+{
+    return disk.made.count(folder) || (disk.rootExists && folder == disk.root);
+}
+
+// A folder can be made when it is missing, not refused, and its parent is
+// there (the root stands in for any parent shorter than itself).
+static bool FakeCreateFolder(const char *p)
+{
+    std::string folder = p;
+    disk.calls++;
+    Check(disk.path.compare(0, folder.size(), folder) == 0);
+    Check(folder.size() == disk.path.size() || disk.path[folder.size()] == '\\');
+    Check(folder.size() >= disk.root.size() || folder == disk.path);
+    if (Exists(folder) || disk.refused.count(folder) || folder == disk.root)
+        return false;
+    size_t cut = folder.rfind('\\');
+    std::string parent = cut == std::string::npos ? "" : folder.substr(0, cut);
+    if (parent.size() < disk.root.size())
+        parent = disk.root;
+    if (!Exists(parent))
+        return false;
+    disk.made.insert(folder);
+    return true;
+}
+
+static void CheckFolderChain(const std::string &path, uint8_t choice)
+{
+    disk = Disk();
+    disk.path = path;
+    disk.root = RootOf(path);
+    disk.rootExists = choice & 1;
+    int folder = 0;
+    for (size_t at = disk.root.size(); at <= path.size(); at++)
+        if (at == path.size() || path[at] == '\\')
+            if (folder++ < 7 && (choice >> folder) & 1)
+                disk.refused.insert(path.substr(0, at));
+
+    std::vector<char> buffer(path.begin(), path.end());  // exactly the path, for ASan
+    buffer.push_back('\0');
+    CreateFolderChain(buffer.data(), FakeCreateFolder);
+    Check(disk.calls <= 2 * (int)std::count(path.begin(), path.end(), '\\') + 2);
+    // Doubled or trailing backslashes name the same folder twice on a real
+    // disk; the fake one tells them apart, so only plain paths must end made.
+    bool plain = path.find("\\\\", 1) == std::string::npos && path.back() != '\\' &&
+                 path.size() > disk.root.size();
+    if (plain && disk.rootExists && disk.refused.empty())
+        Check(Exists(path));
+}
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
+{
+    if (size < 2)
+        return 0;
+    std::string typed((const char *)data + 2, strnlen((const char *)data + 2, size - 2));
+    if (typed.size() > 1024)
+        return 0;
+    CheckCollapse(typed, typed);
+    CheckCollapse(typed, typed + "\\Tessaron.exe");
+    CheckInstallFolder(typed, SetupPathSize);
+    CheckInstallFolder(typed, 1 + data[1]);
+    if (!typed.empty())
+        CheckFolderChain(typed, data[0]);
+    return 0;
+}

@@ -1,0 +1,103 @@
+#!/usr/bin/env bash
+# Runs the whole acceptance suite again and again, each run from a fresh
+# Wine prefix, and counts how often each scenario failed.
+#
+#   tools/soak.sh [RUNS] [--load]     RUNS defaults to 20
+#
+# --load: the first run shares the machine with another build that keeps
+# both cores busy (a clean build of this checkout in <build>/soak-load,
+# started again whenever it finishes, stopped when the run ends).
+#
+# Prints one line per run, then one line per scenario that failed at least
+# once and the overall count; fails when any run failed.  Each run's CTest
+# output is kept as <build>/soak/run-<n>.log, and the driver's log of every
+# scenario that failed as <build>/soak/run-<n>/<scenario>.log.
+set -euo pipefail
+root=$(cd "$(dirname "$0")/.." && pwd)
+build=${TESSARON_BUILD:-$root/build}
+runs=20
+load=
+for argument in "$@"; do
+  case $argument in
+    --load) load=1 ;;
+    *[!0-9]*|'') echo "usage: tools/soak.sh [RUNS] [--load]" >&2; exit 2 ;;
+    *) runs=$argument ;;
+  esac
+done
+[ "$runs" -ge 1 ] || { echo "soak: RUNS must be at least 1" >&2; exit 2; }
+
+"$root/tools/setup-machine.sh"
+cmake -S "$root" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Debug >/dev/null
+cmake --build "$build"
+out=$build/soak
+rm -rf "$out"
+mkdir -p "$out"
+
+# The other build: in a process group of its own, so that stopping it stops
+# its compilers too.
+load_pid=
+start_load() {
+  local tree=$build/soak-load
+  set -m
+  (
+    while :; do
+      rm -rf "$tree"
+      cmake -S "$root" -B "$tree" -G Ninja -DCMAKE_BUILD_TYPE=Debug >/dev/null 2>&1 &&
+        cmake --build "$tree" -j 2 >/dev/null 2>&1 || sleep 1
+    done
+  ) &
+  load_pid=$!
+  set +m
+  echo "soak: run 1 shares the machine with a build of both cores (process group $load_pid)"
+}
+stop_load() {
+  [ -n "$load_pid" ] || return 0
+  kill -- "-$load_pid" 2>/dev/null || true
+  wait "$load_pid" 2>/dev/null || true
+  load_pid=
+}
+trap stop_load EXIT
+
+declare -A failures=()
+failed_runs=0
+started=$(date +%s)
+for run in $(seq 1 "$runs"); do
+  [ "$run" -eq 1 ] && [ -n "$load" ] && start_load
+  log=$out/run-$run.log
+  begin=$(date +%s)
+  # The fixture acceptance.start makes a fresh prefix for every run.
+  ctest --test-dir "$build" -L acceptance --timeout 900 >"$log" 2>&1 || true
+  stop_load
+  load_note=
+  [ "$run" -eq 1 ] && [ -n "$load" ] && load_note=", under load"
+  # "  12/63 Test  #70: acceptance.name ....   Passed    1.2 sec"; anything
+  # but Passed (Failed, Timeout, Not Run, Exception) is a failure.
+  mapfile -t bad < <(sed -n 's/^ *[0-9]*\/[0-9]* Test *#[0-9]*: \(acceptance\.[^ ]*\) .*/\1 &/p' "$log" |
+    grep -v ' Passed ' | cut -d' ' -f1 | sed 's/^acceptance\.//')
+  total=$(grep -c '^ *[0-9]*/[0-9]* Test *#[0-9]*: acceptance\.' "$log" || true)
+  if [ "$total" -eq 0 ]; then
+    bad=(no-tests-ran)
+  fi
+  if [ ${#bad[@]} -gt 0 ]; then
+    failed_runs=$((failed_runs + 1))
+    mkdir -p "$out/run-$run"
+    for name in "${bad[@]}"; do
+      failures[$name]=$(( ${failures[$name]:-0} + 1 ))
+      cp "$build/acceptance/logs/$name.log" "$out/run-$run/" 2>/dev/null || true
+    done
+  fi
+  echo "run $run: $total tests, ${#bad[@]} failed${bad:+ (${bad[*]})}, $(( $(date +%s) - begin )) s$load_note"
+done
+
+echo
+if [ ${#failures[@]} -gt 0 ]; then
+  echo "| Scenario | Failed runs |"
+  echo "|---|---|"
+  for name in $(printf '%s\n' "${!failures[@]}" | LC_ALL=C sort); do
+    echo "| $name | ${failures[$name]} of $runs |"
+  done
+fi
+scenarios=$(grep -c '^ *[0-9]*/[0-9]* Test *#[0-9]*: acceptance\.' "$out/run-1.log" || true)
+echo "$(( scenarios - ${#failures[@]} )) of $scenarios tests passed in every run"
+echo "$runs runs of the acceptance suite in $(( ($(date +%s) - started) / 60 )) min, $failed_runs with a failure"
+[ "$failed_runs" -eq 0 ]
