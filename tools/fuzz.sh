@@ -5,8 +5,8 @@
 #
 #   tools/fuzz.sh [SECONDS] [--merge]     SECONDS defaults to 600
 #
-# --merge: afterwards, the entries of each campaign corpus that add
-# coverage to the checked-in seeds are minimised into
+# --merge: afterwards, the fewest and smallest entries of each campaign
+# corpus that reach code the checked-in seeds do not are copied into
 # tests/fuzz/corpus/<target>/, where CTest replays them on every test run.
 #
 # How it runs: each target is one libFuzzer process (a single thread, under
@@ -107,7 +107,9 @@ if [ -n "$merge" ]; then
   for target in "${targets[@]}"; do
     seeds=$root/tests/fuzz/corpus/$target
     before=$(find "$seeds" -type f | wc -l)
-    "$build/fuzz/$target" -merge=1 -merge_control_file="$campaign/$target/merge.txt" \
+    # Edges only (no hit counts): an entry is kept when it reaches code that
+    # the seeds and the entries kept before it do not.
+    "$build/fuzz/$target" -merge=1 -use_counters=0 -merge_control_file="$campaign/$target/merge.txt" \
       "$seeds" "$campaign/$target/corpus" >"$campaign/$target/merge.log" 2>&1 ||
       { echo "fuzz: merging $target failed; see $campaign/$target/merge.log" >&2; exit 1; }
     echo "merge: $target: $(( $(find "$seeds" -type f | wc -l) - before )) entries added to tests/fuzz/corpus/$target"

@@ -285,27 +285,25 @@ void BrowseScanDisk(HWND dialog, const char *path)
 }
 
 // ---------------------------------------------------------------- tray icons
-bool IconAdded(UINT id)
+// Whether the tray received a call of this operation for icon id (0: any).
+bool TrayCallSeen(DWORD operation, UINT id)
 {
     for (const TrayCall &call : TrayCalls())
-        if (call.operation == NIM_ADD && call.id == id)
+        if (call.operation == operation && (id == 0 || call.id == id))
             return true;
     return false;
 }
 
-// After the Options dialog: every icon removed, then added as the settings say.
-void CheckIconsRenewed(bool backupShown)
+// After the Options dialog: every icon removed, then added as the settings
+// say.  A modify pass posted now runs after the whole renewal, so once it
+// shows, every icon that the renewal adds has been added.
+void CheckIconsRenewed(const Program &tessaron, bool backupShown)
 {
-    if (!WaitFor([] { return IconAdded(IconMain); }))
-        Fail("the icons were not added again after the Options dialog");
-    bool deleted = false;
-    for (const TrayCall &call : TrayCalls())
-        if (call.operation == NIM_DELETE && call.id == IconMain)
-            deleted = true;
-    CHECK(deleted);
-    // Icon 9 comes in the same pass as the main icon, if at all.
-    WaitFor([] { return IconAdded(IconBackup); }, 1000);
-    CHECK_EQ(IconAdded(IconBackup), backupShown);
+    PostMessageA(tessaron.window, WM_COMMAND, CmdModifyIcons, 0);
+    if (!WaitFor([] { return TrayCallSeen(NIM_MODIFY, 0); }))
+        Fail("the icons were not renewed after the Options dialog");
+    CHECK(TrayCallSeen(NIM_DELETE, IconMain) && TrayCallSeen(NIM_ADD, IconMain));
+    CHECK_EQ(TrayCallSeen(NIM_ADD, IconBackup), backupShown);
 }
 
 // ---------------------------------------------------------------- non-click commands
@@ -355,7 +353,7 @@ SCENARIO(dialog_options_ok)
     SetSettings(values, {{"iShowBackupIcon", "YES"}, {"iShowExplorerIcon", "YES"}, {"iExplorerView", "NO"},
                          {"iShowScanIcon", "NO"}, {"iCheckFloppySpace", "NO"}, {"lMinimumSpace", "12"}});
     CloseAndCheckFile(dialog, IDOK, values);
-    CheckIconsRenewed(true);
+    CheckIconsRenewed(tessaron, true);
 
     Step("numbers: what the field holds, or the old value when it holds none");
     struct {
@@ -382,7 +380,7 @@ SCENARIO(dialog_options_cancel)
     CHECK(WaitFor([&] { return ButtonCheck(dialog, 2015) == 0; }));
     ClearTrayCalls();
     CloseAndCheckFile(dialog, IDCANCEL, values);  // written all the same, unchanged
-    CheckIconsRenewed(false);
+    CheckIconsRenewed(tessaron, false);
 }
 
 // ---------------------------------------------------------------- Tool Locations

@@ -66,8 +66,11 @@ void ChooseInertItem(const Program &tessaron, int position)
     for (int i = 0; i < position; i++)
         PostMessageA(menu, WM_KEYDOWN, VK_DOWN, 0);
     PostMessageA(menu, WM_KEYDOWN, VK_RETURN, 0);
-    if (!WaitFor([] { return !PopupMenuShown(); }, 1000))
-        DismissPopupMenu();
+    // Should Enter leave the menu open, Escape closes it; a closed menu
+    // ignores it.
+    PostMessageA(menu, WM_KEYDOWN, VK_ESCAPE, 0);
+    if (!WaitFor([] { return !PopupMenuShown(); }))
+        Fail("the menu did not close");
     CheckNothingStarted(logged);
 }
 

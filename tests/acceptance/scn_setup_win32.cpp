@@ -201,7 +201,7 @@ const std::vector<LayoutControl> FinishedControls = {
 // A page against its table once the focus has come to its control.
 void CheckPage(HWND page, int height, int focus, const std::vector<LayoutControl> &controls)
 {
-    if (!WaitFor([&] { return FocusedControl(page) == focus; }, 2000))
+    if (!WaitFor([&] { return FocusedControl(page) == focus; }))
         Fail("the focus is on %d, expected %d", FocusedControl(page), focus);
     CheckDialogLayout(page, "Setup", 249, height, controls);
 }
