@@ -8,6 +8,8 @@
 # --merge: afterwards, the fewest and smallest entries of each campaign
 # corpus that reach code the checked-in seeds do not are copied into
 # tests/fuzz/corpus/<target>/, where CTest replays them on every test run.
+# "tools/fuzz.sh 0 --merge" merges what earlier campaigns found, and runs
+# nothing.
 #
 # How it runs: each target is one libFuzzer process (a single thread, under
 # AddressSanitizer and UndefinedBehaviorSanitizer) with a corpus of its own,
@@ -87,40 +89,47 @@ fuzz_one() {
   echo "${runs:-0}|${rate:-0}|${coverage:-none}|${found}" >"$dir/result"
 }
 
-echo "fuzz: ${#targets[@]} targets, $seconds s each, $jobs at once on $cores cores" >&2
-for target in "${targets[@]}"; do
-  while [ "$(jobs -rp | wc -l)" -ge "$jobs" ]; do wait -n || true; done
-  rm -f "$campaign/$target/result"
-  fuzz_one "$target" &
-done
-wait
+run_campaign() {
+  echo "fuzz: ${#targets[@]} targets, $seconds s each, $jobs at once on $cores cores" >&2
+  for target in "${targets[@]}"; do
+    while [ "$(jobs -rp | wc -l)" -ge "$jobs" ]; do wait -n || true; done
+    rm -f "$campaign/$target/result"
+    fuzz_one "$target" &
+  done
+  wait
 
-# 1234567 as 1,234,567.
-group() { sed ':a;s/\B[0-9]\{3\}\>/,&/;ta' <<<"$1"; }
+  # 1234567 as 1,234,567.
+  group() { sed ':a;s/\B[0-9]\{3\}\>/,&/;ta' <<<"$1"; }
 
-total_runs=0
+  total_runs=0
+  total_findings=0
+  echo "| Target | Runs | Runs per second | Coverage | Corpus | Findings |"
+  echo "|---|---|---|---|---|---|"
+  for target in "${targets[@]}"; do
+    dir=$campaign/$target
+    IFS='|' read -r runs rate coverage found <"$dir/result" || { runs=0; rate=0; coverage=none; found="did not run"; }
+    corpus=$(find "$dir/corpus" -type f | wc -l)
+    findings=0
+    [ -n "$found" ] && findings=$(wc -w <<<"$found")
+    case $found in "exit code"*|"did not run") findings=1 ;; esac
+    total_runs=$((total_runs + runs))
+    total_findings=$((total_findings + findings))
+    printf '| %s | %s | %s | %s | %s | %s |\n' "$target" \
+      "$(group "$runs")" "$(group "$rate")" "$coverage" "$corpus entries" \
+      "${found:-none}"
+  done
+  echo "${#targets[@]} targets, $(group "$total_runs") runs, $total_findings findings"
+}
+
 total_findings=0
-echo "| Target | Runs | Runs per second | Coverage | Corpus | Findings |"
-echo "|---|---|---|---|---|---|"
-for target in "${targets[@]}"; do
-  dir=$campaign/$target
-  IFS='|' read -r runs rate coverage found <"$dir/result" || { runs=0; rate=0; coverage=none; found="did not run"; }
-  corpus=$(find "$dir/corpus" -type f | wc -l)
-  findings=0
-  [ -n "$found" ] && findings=$(wc -w <<<"$found")
-  case $found in "exit code"*|"did not run") findings=1 ;; esac
-  total_runs=$((total_runs + runs))
-  total_findings=$((total_findings + findings))
-  printf '| %s | %s | %s | %s | %s | %s |\n' "$target" \
-    "$(group "$runs")" "$(group "$rate")" "$coverage" "$corpus entries" \
-    "${found:-none}"
-done
-echo "${#targets[@]} targets, $(group "$total_runs") runs, $total_findings findings"
-
+if [ "$seconds" -gt 0 ]; then
+  run_campaign
+fi
 if [ -n "$merge" ]; then
   for target in "${targets[@]}"; do
     seeds=$root/tests/fuzz/corpus/$target
     before=$(find "$seeds" -type f | wc -l)
+    rm -f "$campaign/$target/merge.txt"  # a merge of its own, not the rest of an old one
     # Edges only (no hit counts): an entry is kept when it reaches code that
     # the seeds and the entries kept before it do not.
     "$build/fuzz/$target" -merge=1 -use_counters=0 -merge_control_file="$campaign/$target/merge.txt" \
