@@ -15,9 +15,9 @@
 # AddressSanitizer and UndefinedBehaviorSanitizer) with a corpus of its own,
 # <build>/fuzz-campaign/<target>/corpus, which also reads the checked-in
 # seeds.  Targets share nothing, so FUZZ_JOBS of them run side by side
-# (default: one per core, at most 2): that changes only how soon the
-# campaign ends, and, on a machine that other work also loads, the runs per
-# second that the table shows.
+# (default: one per core): that changes only how soon the campaign ends,
+# and, on a machine that other work also loads, the runs per second that
+# the table shows.
 #
 # A finding (crash, failed property, timeout, out of memory) stops its
 # target; the reproducer stays in <build>/fuzz-campaign/<target>/findings/
@@ -36,7 +36,7 @@ for argument in "$@"; do
   esac
 done
 cores=$(nproc)
-jobs=${FUZZ_JOBS:-$((cores < 2 ? cores : 2))}
+jobs=${FUZZ_JOBS:-$cores}
 
 "$root/tools/setup-machine.sh"
 cmake -S "$root" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Debug >/dev/null
