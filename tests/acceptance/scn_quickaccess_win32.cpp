@@ -66,11 +66,10 @@ void ChooseInertItem(const Program &tessaron, int position)
     for (int i = 0; i < position; i++)
         PostMessageA(menu, WM_KEYDOWN, VK_DOWN, 0);
     PostMessageA(menu, WM_KEYDOWN, VK_RETURN, 0);
-    // Should Enter leave the menu open, Escape closes it; a closed menu
-    // ignores it.
-    PostMessageA(menu, WM_KEYDOWN, VK_ESCAPE, 0);
+    // This Wine ends the menu on Enter over an item that cannot be chosen,
+    // with no choice, however long that takes on a busy machine.
     if (!WaitFor([] { return !PopupMenuShown(); }))
-        Fail("the menu did not close");
+        Fail("the menu did not close on Enter");
     CheckNothingStarted(logged);
 }
 
