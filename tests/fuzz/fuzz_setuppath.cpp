@@ -7,11 +7,16 @@
 //   - the folder chain, over a fake disk, only ever asks for the path it was
 //     given cut at one of its backslashes, never for less than its drive
 //     root or network share, and leaves the whole path made when nothing
-//     refuses and the root is there.
+//     refuses and the root is there;
+//   - the uninstallation script written for the folder, resolved to its
+//     full path, is taken whole by the uninstaller's own reader: nothing
+//     refused, the folder named as setup resolved it.
 // Input: byte 0 chooses the disk (bit 0: the root exists; bits 1-7: which
 // of the path's first seven folders refuse to be made), byte 1 the size of
-// the folder buffer; the rest, up to a NUL, is the typed text.
+// the folder buffer (below 16: the full path cannot be resolved); the rest, up to a NUL, is the typed text.
+#include <ctype.h>
 #include <stdint.h>
+#include <stdio.h>
 #include <stdlib.h>
 #include <string.h>
 
@@ -21,6 +26,7 @@
 #include <vector>
 
 #include "install.h"
+#include "uninstall.h"
 
 static void Check(bool ok)
 {
@@ -156,6 +162,100 @@ static void CheckFolderChain(const std::string &path, uint8_t choice)
         Check(Exists(path));
 }
 
+// ---------------------------------------------------------------- script
+// Resolution as the system does it against current directory E:\work:
+// slashes become backslashes, "." and ".." and empty names go.
+static bool resolveFails;
+static std::string resolved, script;
+
+static bool FakeFullPath(const char *p, char *out, size_t size)
+{
+    std::string path = p;
+    std::replace(path.begin(), path.end(), '/', '\\');
+    std::string root;
+    if (path.size() >= 3 && path[1] == ':' && path[2] == '\\')
+        root = path.substr(0, 3);
+    else if (path.compare(0, 2, "\\\\") == 0)
+        root = "\\\\";
+    else if (path.compare(0, 1, "\\") == 0)
+        root = "E:\\";
+    else if (path.size() >= 2 && path[1] == ':')
+        root = path.substr(0, 2) + "\\work\\", path.erase(0, 2);
+    else
+        root = "E:\\work\\";
+    std::vector<std::string> names;
+    size_t at = path.compare(0, root.size(), root) == 0 ? root.size() : 0;
+    while (at <= path.size()) {
+        size_t end = std::min(path.find('\\', at), path.size());
+        std::string name = path.substr(at, end - at);
+        if (name == "..") {
+            if (!names.empty())
+                names.pop_back();
+        } else if (!name.empty() && name != ".") {
+            names.push_back(name);
+        }
+        at = end + 1;
+    }
+    resolved = root;
+    for (const std::string &name : names)
+        resolved += name + "\\";
+    if (resolveFails || resolved.size() >= size)
+        return false;
+    memcpy(out, resolved.c_str(), resolved.size() + 1);
+    return true;
+}
+
+static void FakeDirectory(char *dir, size_t size) { snprintf(dir, size, "%s", "C:\\WINDOWS"); }
+static bool FakeMade(const char *) { return true; }
+static void FakeRemove(const char *) {}
+static bool FakeCopy(const char *, const char *) { return true; }
+static bool FakeWriteScript(const char *, const char *text) { return script = text, true; }
+static void FakeRegister(const char *, const char *) {}
+static bool FakeStartup(char *, size_t) { return false; }
+static void FakeShortcut(const char *, const char *, const char *) {}
+static void FakeWarn(const char *) {}
+
+static bool IsPlain(const std::string &name)
+{
+    return !name.empty() && name != "." && name != ".." && name.back() != ' ' && name.back() != '.' &&
+           std::none_of(name.begin(), name.end(),
+                        [](char c) { return (unsigned char)c < ' ' || strchr("/:*?\"<>|", c); });
+}
+
+static void CheckScript(const std::string &typed, uint8_t choice)
+{
+    static const InstallOps ops = {FakeDirectory, FakeDirectory, FakeFullPath,  FakeMade,
+                                   FakeMade,      FakeRemove,    FakeCopy,      FakeWriteScript,
+                                   FakeRegister,  FakeStartup,   FakeShortcut,  FakeWarn};
+    resolveFails = choice < 16;
+    resolved.clear();
+    script.clear();
+    char folder[SetupPathSize];
+    bool accepted = MakeInstallFolder(typed.c_str(), folder, sizeof folder);
+    Check(RunInstallSequence(ops, typed.c_str()) == accepted && accepted == !script.empty());
+    if (!accepted || resolveFails)
+        return;  // unresolved, the script names the folder as the copies did
+    std::string expected = CollapseRule(resolved, resolved.c_str());
+    Check(script.find("\r\n[EMPTY FOLDER] " + expected + "\r\n") != std::string::npos);
+    // A folder the system could make, of a length it accepts: every line
+    // the uninstaller reads back.
+    bool network = expected.compare(0, 2, "\\\\") == 0;
+    bool plain = expected.size() <= InstallFolderLimit &&
+                 (network || (expected.size() >= 3 && isalpha((unsigned char)expected[0]) && expected[1] == ':' && expected[2] == '\\'));
+    int names = 0;
+    for (size_t at = network ? 2 : 3; plain && at < expected.size(); names++) {
+        size_t end = expected.find('\\', at);
+        plain = IsPlain(expected.substr(at, end - at));
+        at = end + 1;
+    }
+    plain = plain && (!network || names >= 2);
+    if (!plain)
+        return;
+    static UninstallPlan plan;
+    Check(ReadUninstallScript(script.data(), script.size(), "C:\\WINDOWS", &plan));
+    Check(plan.refusedCount == 0 && plan.count == 16);
+}
+
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
 {
     if (size < 2)
@@ -169,5 +269,6 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     CheckInstallFolder(typed, 1 + data[1]);
     if (!typed.empty())
         CheckFolderChain(typed, data[0]);
+    CheckScript(typed, data[1]);
     return 0;
 }
