@@ -60,13 +60,18 @@ trap stop_load EXIT
 
 declare -A failures=()
 failed_runs=0
+retries=0
 started=$(date +%s)
 for run in $(seq 1 "$runs"); do
   [ "$run" -eq 1 ] && [ -n "$load" ] && start_load
   log=$out/run-$run.log
   begin=$(date +%s)
   # The fixture acceptance.start makes a fresh prefix for every run.
-  ctest --test-dir "$build" -L acceptance --timeout 900 >"$log" 2>&1 || true
+  ctest --test-dir "$build" -L acceptance --timeout 900 --output-on-failure >"$log" 2>&1 || true
+  # Scenarios that Wine did not start at the first try (the harness starts
+  # them again): counted, not failed.
+  retried=$(grep -l '^harness: Wine did not start' "$build"/acceptance/logs/*.log 2>/dev/null | wc -l)
+  retries=$((retries + retried))
   stop_load
   load_note=
   [ "$run" -eq 1 ] && [ -n "$load" ] && load_note=", under load"
@@ -86,7 +91,7 @@ for run in $(seq 1 "$runs"); do
       cp "$build/acceptance/logs/$name.log" "$out/run-$run/" 2>/dev/null || true
     done
   fi
-  echo "run $run: $total tests, ${#bad[@]} failed${bad:+ (${bad[*]})}, $(( $(date +%s) - begin )) s$load_note"
+  echo "run $run: $total tests, ${#bad[@]} failed${bad:+ (${bad[*]})}, $retried started again, $(( $(date +%s) - begin )) s$load_note"
 done
 
 echo
@@ -99,5 +104,5 @@ if [ ${#failures[@]} -gt 0 ]; then
 fi
 scenarios=$(grep -c '^ *[0-9]*/[0-9]* Test *#[0-9]*: acceptance\.' "$out/run-1.log" || true)
 echo "$(( scenarios - ${#failures[@]} )) of $scenarios tests passed in every run"
-echo "$runs runs of the acceptance suite in $(( ($(date +%s) - started) / 60 )) min, $failed_runs with a failure"
+echo "$runs runs of the acceptance suite in $(( ($(date +%s) - started) / 60 )) min, $failed_runs with a failure, $retries scenarios that Wine did not start at the first try"
 [ "$failed_runs" -eq 0 ]
