@@ -70,7 +70,7 @@ for run in $(seq 1 "$runs"); do
   ctest --test-dir "$build" -L acceptance --timeout 900 --output-on-failure >"$log" 2>&1 || true
   # Scenarios that Wine did not start at the first try (the harness starts
   # them again): counted, not failed.
-  retried=$(grep -l '^harness: Wine did not start' "$build"/acceptance/logs/*.log 2>/dev/null | wc -l)
+  retried=$( (grep -l "^harness: Wine did not start" "$build"/acceptance/logs/*.log 2>/dev/null || true) | wc -l)
   retries=$((retries + retried))
   stop_load
   load_note=
