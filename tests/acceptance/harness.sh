@@ -36,6 +36,11 @@ take_manifest() {
   (cd "$prefix/drive_c" && find . -mindepth 1 | LC_ALL=C sort) >"$state/manifest"
 }
 
+session_restart() {
+  session_stop "$prefix"
+  session_start "$prefix"
+}
+
 clean_prefix() {
   (cd "$prefix/drive_c" && find . -mindepth 1 | LC_ALL=C sort) |
     LC_ALL=C comm -13 "$state/manifest" - |
@@ -145,18 +150,20 @@ run)
   log=$state/logs/$scenario.log
   # Through a file: programs that Wine starts on the way must not hold
   # CTest's pipe open after the driver has ended.
-  timeout -k 5 "${ACCEPTANCE_SCENARIO_SECONDS:-100}" wine "$bin/driver.exe" "$scenario" >"$log" 2>&1
+  run_driver() {
+    timeout -k 5 "${ACCEPTANCE_SCENARIO_SECONDS:-100}" wine "$bin/driver.exe" "$scenario"
+  }
+  run_driver >"$log" 2>&1
   result=$?
   # The driver names its scenario before anything else.  Nothing at all
   # means Wine did not start it (seen once in some 400 starts): the
   # scenario has not run, so start it once more, and say so in its log.
   if [ $result -ne 0 ] && [ ! -s "$log" ]; then
     echo "harness: Wine did not start driver.exe (exit code $result, no output); starting it again" >"$log.retry"
-    session_stop "$prefix"
-    session_start "$prefix"
+    session_restart
     clean_prefix
     copy_programs "$bin"
-    timeout -k 5 "${ACCEPTANCE_SCENARIO_SECONDS:-100}" wine "$bin/driver.exe" "$scenario" >>"$log.retry" 2>&1
+    run_driver >>"$log.retry" 2>&1
     result=$?
     mv "$log.retry" "$log"
   fi
@@ -164,8 +171,7 @@ run)
   if [ $result -ne 0 ]; then
     [ $result -eq 124 ] && echo "harness: scenario $scenario timed out"
     # Nothing of a failed scenario may reach the next one.
-    session_stop "$prefix"
-    session_start "$prefix"
+    session_restart
   fi
   exit $result
   ;;
