@@ -90,9 +90,10 @@ TEST(KelveyScript, RefusalRules)
         {"[EMPTY FOLDER] C:\\\r\n[EMPTY FOLDER] C:\\WINDOWS\r\n[EMPTY FOLDER] c:\\windows\\system\\\r\n"
          "[FILE] C:\\boot.ini\r\n[FILE] C:\\WINDOWS\\win.ini\r\n[FILE] C:\\WINDOWS\\SYSTEM\\user.exe\r\n",
          "folder C:\\; folder C:\\WINDOWS; folder c:\\windows\\system\\", 3},
-        {"[EMPTY FOLDER] C:\\WINDOWS.OLD\\\r\n[FILE] C:\\WINDOWS.OLD\\a\r\n[EMPTY FOLDER] C:\\WINDOWS\\SYSTEM32\\\r\n"
-         "[FILE] C:\\WINDOWS\\SYSTEM32\\b\r\n",
-         "folder C:\\WINDOWS.OLD\\; folder C:\\WINDOWS\\SYSTEM32\\; file C:\\WINDOWS.OLD\\a; file C:\\WINDOWS\\SYSTEM32\\b", 0},
+        {"[EMPTY FOLDER] C:\\WIN\\\r\n[FILE] C:\\WIN\\a\r\n[EMPTY FOLDER] C:\\WINDOWS\\SYS\r\n[FILE] C:\\WINDOWS\\SYS\\b\r\n"
+         "[EMPTY FOLDER] C:\\T\r\n[EMPTY FOLDER] C:\\TU\\\r\n[FILE] C:\\T\\c\r\n",
+         "folder C:\\WIN\\; folder C:\\WINDOWS\\SYS; folder C:\\T; folder C:\\TU\\; file C:\\WIN\\a; "
+         "file C:\\WINDOWS\\SYS\\b; file C:\\T\\c", 0},
         {"[EMPTY FOLDER] D:\\OS\\\r\n[FILE] D:\\OS\\a\r\n[EMPTY FOLDER] C:\\WINDOWS\\\r\n[FILE] C:\\WINDOWS\\b\r\n"
          "[EMPTY FOLDER] D:\\OSX\\\r\n[FILE] D:\\OSX\\c\r\n",
          "folder D:\\OS\\; folder C:\\WINDOWS\\; folder D:\\OSX\\; file D:\\OSX\\c", 2, "Tessaron", "D:\\OS\\WINDOWS"},
@@ -364,11 +365,12 @@ struct Removed {
     std::string message;
 };
 
-Removed CarryOut(const std::map<std::string, RemoveResult> &results, const char *scriptPath = Script)
+Removed CarryOut(const std::map<std::string, RemoveResult> &results, const char *scriptPath = Script,
+                 const char *command = Command)
 {
     removals.clear();
     outcome = results;
-    uninstallList = {{Entry, Command}};
+    uninstallList = {{Entry, command}};
     Registration registration;
     EXPECT_EQ(CheckRegistration(plan.product, scriptPath, Kelvey, FakeKelveyOps, &registration), Vouched);
     static char failures[UninstallListSize];
@@ -444,6 +446,12 @@ TEST(KelveyRemoval, OrderRegistrationLastAndReport)
     EXPECT_EQ(run.message, "Tessaron has not been removed completely.\n"
                            "\nThe following could not be removed.  Close any program that uses them and try again, "
                            "or remove them yourself:\n\nC:\\WINDOWS\\Tessaron - Uninstallation Data\n");
+
+    // Nor does a script that names itself by another name go early.
+    ASSERT_TRUE(Read("Tessaron\r\n[FILE] C:\\MYWIND~1\\Tessaron - Uninstallation Data\r\n[GROUP] Tessaron\r\n", "C:\\MYWIND~1"));
+    run = CarryOut({{"group Tessaron", RemoveFailed}}, "C:\\My Windows\\Tessaron - Uninstallation Data",
+                   "C:\\WINDOWS\\kelvey.exe C:\\My Windows\\Tessaron - Uninstallation Data");
+    EXPECT_EQ(removals, (std::vector<std::string>{"group Tessaron", "shortcut"}));
 }
 
 TEST(KelveyRemoval, TheRegistrationGoesOnlyWhenTheScriptNamesIt)

@@ -96,6 +96,8 @@ TEST(SetupWizard, EveryTransitionOfThePageFlow)
         {"closed on folder", {{1, nullptr}, {0, "E:\\Lost"}}, {}, true, "welcome folder(C:\\Tessaron) "},
         {"closed during exit question", {{-1, nullptr}, {0, nullptr}}, {false}, true, "welcome confirm welcome "},
         {"any other folder result quits", {{1, nullptr}, {7, nullptr}}, {}, true, "welcome folder(C:\\Tessaron) "},
+        {"any other welcome result quits", {{7, nullptr}}, {}, true, "welcome "},
+        {"back from welcome quits", {{-2, nullptr}}, {}, true, "welcome "},
     };
     const WizardOps ops = {FakeShowPage, FakeConfirmExit, FakeInstall, FakeRestart};
     for (const auto &c : cases) {
@@ -127,6 +129,7 @@ TEST(SetupPaths, CollapseBackslashes)
         {"a\\\\\\\\b", "a", "a\\\\b", "a\\\\b"},
         {"\\\\server\\share\\T\\\\x", network, "\\server\\share\\T\\x", "\\\\server\\share\\T\\x"},
         {"\\\\\\server\\share\\", "\\\\\\server", "\\\\server\\share\\", "\\\\server\\share\\"},
+        {"\\\\\\\\srv\\\\x", "\\\\\\\\srv", "\\\\srv\\x", "\\\\srv\\x"},  // four are no network pair
         // The root of the current drive meeting a name is no network path.
         {"\\\\Tessaron.exe", "\\", "\\Tessaron.exe", "\\Tessaron.exe"},
         {"\\\\", "", "\\", "\\"},
