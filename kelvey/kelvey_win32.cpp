@@ -196,7 +196,7 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int)
     ScriptPathFromCommandLine(GetCommandLineA(), ownPath, scriptPath, sizeof scriptPath);
 
     char windowsDir[UninstallTextSize], systemDir[UninstallTextSize];
-    // Unknown, no folder counts as them: the file rules then refuse more, never less.
+    // Unknown (empty), no file counts as the product's own there or in a folder.
     GetSystemFolder(GetWindowsDirectoryA, windowsDir, sizeof windowsDir);
     GetSystemFolder(GetSystemDirectoryA, systemDir, sizeof systemDir);
 

@@ -167,7 +167,9 @@ FolderVerdict JudgeProductFolder(const char *folder, const char *windowsDir, con
 {
     if (!IsAbsolutePath(folder, true))
         return FolderNotAPath;
-    if (IsRootFolder(folder) || IsSameOrAbove(folder, windowsDir) || IsSameOrAbove(folder, systemDir))
+    // Where the system's folders are unknown, no folder is safe.
+    if (windowsDir[0] == '\0' || systemDir[0] == '\0' || IsRootFolder(folder) ||
+        IsSameOrAbove(folder, windowsDir) || IsSameOrAbove(folder, systemDir))
         return FolderSystemPlace;
     return FolderUsable;
 }

@@ -54,7 +54,8 @@ enum FolderVerdict {
     FolderNotAPath,     // no drive or share, or a name that is not plain
     FolderSystemPlace,  // a drive or share root, the Windows or system folder, or above them
 };
-// Whether the files directly inside folder can be a product's own.
+// Whether the files directly inside folder can be a product's own; never
+// where the Windows or system folder is unknown (empty).
 FolderVerdict JudgeProductFolder(const char *folder, const char *windowsDir, const char *systemDir);
 
 // A plain name that the system reserves for nothing: no separator, drive,
