@@ -10,9 +10,12 @@ static char UninstallKeyClass[] = "None";
 
 static void WindowsDirectory(char *dir, size_t size)
 {
-    UINT length = GetWindowsDirectoryA(dir, (UINT)size);
-    if (length == 0 || length >= size)
-        dir[0] = '\0';
+    GetSystemFolder(GetWindowsDirectoryA, dir, size);
+}
+
+static void SystemDirectory(char *dir, size_t size)
+{
+    GetSystemFolder(GetSystemDirectoryA, dir, size);
 }
 
 static void CurrentDirectory(char *dir, size_t size)
@@ -83,7 +86,7 @@ static void Warn(const char *text)
 }
 
 const InstallOps SetupInstallOps = {
-    WindowsDirectory, CurrentDirectory, FullPath, CreateFolder, TouchFile, RemoveFile,
+    WindowsDirectory, SystemDirectory, CurrentDirectory, FullPath, CreateFolder, TouchFile, RemoveFile,
     CopyShippedFile, WriteScriptFile, RegisterUninstallKey, QueryStartupFolder,
     CreateShortcut, Warn,
 };
