@@ -4,6 +4,7 @@
 #include <windows.h>
 
 #include "app.h"  // ToolKind
+#include "platform_win32.h"  // FindSystemFunction, CurrentPlatform
 
 enum { PathTextSize = 512 };
 
@@ -20,11 +21,6 @@ extern const char BoxTitle[];       // the caption of every message box
 
 // app_win32.cpp
 void ShowHelpTopic(HWND owner, int *result, int topic);
-// A function that not every system has, looked up at run time in a system
-// library, which is loaded if need be and stays loaded; null when either
-// is missing.  The caller casts it to the function's own type.
-typedef void (*SystemFunction)(void);
-SystemFunction FindSystemFunction(const char *library, const char *name);
 // Starts Explorer at target (up to 2,047 characters, never cut) under the
 // wait cursor; shows the Explorer failure message when reportFailure is set
 // and the start failed.
