@@ -6,6 +6,9 @@
 #include "app.h"  // ToolKind
 #include "platform_win32.h"  // FindSystemFunction, CurrentPlatform
 
+struct ToolStart;
+struct ToolSystem;
+
 enum { PathTextSize = 512 };
 
 extern HINSTANCE AppInstance;
@@ -37,6 +40,14 @@ void LaunchTool(ToolKind tool);
 // the main window adds its icons again on it.
 void WatchShellRestart(void);
 bool IsShellRestartMessage(UINT message);
+
+// toolstart_win32.cpp
+// The NT system the tools run on, its drives as they are now; null on
+// Windows 95, 98 and ME.
+const ToolSystem *CurrentToolSystem(void);
+// Carries out a planned start (disktools.h) and, when wait is set, waits
+// for the tool to end; false when it could not be started.
+bool StartTool(ToolStart *start, bool wait);
 
 // settings_win32.cpp
 // The Windows directory, or false when it cannot be had or does not fit.
