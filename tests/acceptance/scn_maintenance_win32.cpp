@@ -21,6 +21,10 @@ const char ScanFailure[] =
     "The disk scanning service (SCANDSKW.EXE) could not be started.  It may already be open, "
     "or you may not have located it using \"Set Tool Locations\" in the \"Options\" dialog box.";
 
+const char DefragFailure[] =
+    "The disk defragmenting service (DEFRAG.EXE) could not be started.  It may already be open, "
+    "or you may not have located it using \"Set Tool Locations\" in the \"Options\" dialog box.";
+
 // The day n days before today in the program's year of 366 day numbers.
 int DaysBefore(int today, int n)
 {
@@ -170,6 +174,146 @@ SCENARIO(reminder_question_owned_by_the_window_whose_icons_a_new_taskbar_gets)
 
     Answer("disk scan", "a disk scan", 7, IDNO);
     WaitTrayCalls(20);  // start-up's own adding
+    ExitTessaron(tessaron);
+}
+
+// ---- The NT family: chkdsk and defrag from the system folder -------------
+
+namespace {
+
+std::string Joined(const std::vector<std::string> &lines)
+{
+    std::string text;
+    for (const std::string &line : lines)
+        text += line + "|";
+    return text;
+}
+
+// Both tasks due today, with these settings besides.
+void WriteDueTasks(std::vector<std::string> settings)
+{
+    int today = TodayDayNumber();
+    settings.insert(settings.begin(), {"iEnableMaintenance = YES", "iScanInterval = 7",
+                                       Line("iLastScan", DaysBefore(today, 8)), "iDefragmentInterval = 7",
+                                       Line("iLastDefragment", DaysBefore(today, 8))});
+    WriteSettings(settings);
+}
+
+// The file as the pass left it: both days today, the locations as given.
+void CheckPassRecorded(const std::string &scan, const std::string &defrag)
+{
+    int today = TodayDayNumber();
+    std::string file = ReadFileOrFail(SettingsPath());
+    CHECK_TEXT(SettingsLine(file, "iLastScan"), Line("iLastScan", today));
+    CHECK_TEXT(SettingsLine(file, "iLastDefragment"), Line("iLastDefragment", today));
+    CHECK_TEXT(SettingsLine(file, "szScanLocation"), "szScanLocation = " + scan);
+    CHECK_TEXT(SettingsLine(file, "szDefragmentLocation"), "szDefragmentLocation = " + defrag);
+}
+
+}  // namespace
+
+// XP's defrag takes one volume, as chkdsk does everywhere: one run per
+// fixed disk (C:, E: and Wine's Z:; not the CD-ROM), in order, each
+// finished before the next starts and the next question comes.
+SCENARIO_DRIVES(nt_xp_reminders_run_the_system_tools_one_volume_at_a_time, "d:cdrom e:hd")
+{
+    UseWindowsVersion("winxp");
+    CHECK_TEXT(PresentDrives(), "CDEZ");
+    std::string chkdsk = InstallSystemRecorder("chkdsk.exe");
+    std::string defrag = InstallSystemRecorder("defrag.exe");
+    WriteDueTasks({});
+    Program tessaron = StartTessaron();
+    Answer("disk scan", "a disk scan", 7, IDYES);
+    Answer("disk defragmentation", "disk defragmentation", 7, IDYES);
+    WaitStartUpFinished(tessaron);
+    CHECK_TEXT(Joined(SystemRecorderLines("chkdsk.exe")),
+               chkdsk + " C: /f|" + chkdsk + " E: /f|" + chkdsk + " Z: /f|");
+    CHECK_TEXT(Joined(SystemRecorderLines("defrag.exe")), defrag + " C:|" + defrag + " E:|" + defrag + " Z:|");
+    CheckPassRecorded(chkdsk, defrag);
+    ExitTessaron(tessaron);
+}
+
+// Where ScanDisk would not close by itself, or the defragmenter would
+// show its prompts, the console waits for a key, and so does the pass.
+SCENARIO(nt_win7_reminder_waits_while_the_console_stays_open)
+{
+    UseWindowsVersion("win7");
+    std::string chkdsk = InstallSystemRecorder("chkdsk.exe");
+    std::string defrag = InstallSystemRecorder("defrag.exe");
+    WriteDueTasks({"iStartStopSetting = NO", "iIgnore = YES", "iDefragmentMode = THREE",
+                   "iDefragmentDisplayMode = TWO"});
+    Program tessaron = StartTessaron();
+    Answer("disk scan", "a disk scan", 7, IDYES);
+    CHECK_TEXT(Joined(WaitSystemRecorderLines("chkdsk.exe", 2)), chkdsk + " C:|" + chkdsk + " Z:|");
+    HWND console = WaitConsoleWindow();
+    CheckNoMessageBox(1500);
+    PressEnterInConsole(console);
+    WaitWindowGone(console);
+
+    Step("7's defrag takes the volumes in one run");
+    Answer("disk defragmentation", "disk defragmentation", 7, IDYES);
+    CHECK_TEXT(Joined(WaitSystemRecorderLines("defrag.exe", 1)), defrag + " C: Z: /x /v|");
+    console = WaitConsoleWindow();
+    CHECK(TrayCalls().empty());
+    PressEnterInConsole(console);
+    WaitStartUpFinished(tessaron);
+    CheckPassRecorded(chkdsk, defrag);
+    ExitTessaron(tessaron);
+}
+
+// A typed drive list gives only its drive letters to the command line; a
+// click on the ScanDisk icon runs the same check in a console that stays.
+SCENARIO(nt_win10_typed_drives_and_the_scandisk_icon)
+{
+    UseWindowsVersion("win10");
+    std::string chkdsk = InstallSystemRecorder("chkdsk.exe");
+    std::string defrag = InstallSystemRecorder("defrag.exe");
+    WriteDueTasks({"iScanDiskDrivesSetting = ONE", "szDrivesToScan = z:, C:\\ & calc.exe, c:"});
+    Program tessaron = StartTessaron();
+    Answer("disk scan", "a disk scan", 7, IDYES);
+    Answer("disk defragmentation", "disk defragmentation", 7, IDYES);
+    WaitStartUpFinished(tessaron);
+    CHECK_TEXT(Joined(SystemRecorderLines("chkdsk.exe")), chkdsk + " Z: /f|" + chkdsk + " C: /f|");
+    CHECK_TEXT(Joined(SystemRecorderLines("defrag.exe")), defrag + " C: Z:|");
+    CheckPassRecorded(chkdsk, defrag);
+
+    Step("the icon");
+    PostTrayMouse(tessaron, IconScanDisk, WM_LBUTTONDOWN);
+    CHECK_TEXT(Joined(WaitSystemRecorderLines("chkdsk.exe", 4)),
+               chkdsk + " Z: /f|" + chkdsk + " C: /f|" + chkdsk + " Z: /f|" + chkdsk + " C: /f|");
+    WaitConsoleWindow();
+    CheckNoMessageBox(1000);
+    CHECK(ConsoleWindowShown());
+    ExitTessaron(tessaron);  // not waited for: the console stays open
+    CHECK(ConsoleWindowShown());
+}
+
+// The Defragmenter's own window from the system folder, only in the
+// 64-bit one (C:\windows\system32, never SysWOW64): the shipped 32-bit
+// program reaches it there.  Missing, it is a tool that could not start.
+SCENARIO(nt_win10_reminder_starts_a_tool_of_the_64_bit_system_folder)
+{
+    UseWindowsVersion("win10");
+    std::string window = WindowsFile("system32") + "\\dfrgui.exe";
+    std::vector<std::string> settings = {
+        "iEnableMaintenance = YES", "iDefragmentInterval = 7",
+        Line("iLastDefragment", DaysBefore(TodayDayNumber(), 8)), "szDefragmentLocation = " + window};
+    WriteSettings(settings);
+    Program tessaron = StartTessaron();
+    Answer("disk defragmentation", "disk defragmentation", 7, IDYES);
+    CheckMessageBox(DefragFailure, {IDOK}, IDOK);
+    WaitStartUpFinished(tessaron);
+    CHECK_TEXT(ReadFileOrFail(SettingsPath()), CrLfLines(settings));
+    ExitTessaron(tessaron);
+
+    CHECK_TEXT(InstallSystemRecorder("dfrgui.exe"), window);
+    tessaron = StartTessaron();
+    Answer("disk defragmentation", "disk defragmentation", 7, IDYES);
+    WaitStartUpFinished(tessaron);
+    // Started through the shell, which quotes the program.
+    CHECK_TEXT(Joined(SystemRecorderLines("dfrgui.exe")), "\"" + window + "\"|");
+    CHECK_TEXT(SettingsLine(ReadFileOrFail(SettingsPath()), "iLastDefragment"),
+               Line("iLastDefragment", TodayDayNumber()));
     ExitTessaron(tessaron);
 }
 
