@@ -189,14 +189,31 @@ std::string Joined(const std::vector<std::string> &lines)
     return text;
 }
 
-// Both tasks due today, with these settings besides.
-void WriteDueTasks(std::vector<std::string> settings)
+// The system tools' stand-ins, as the programs name them.
+struct SystemTools {
+    std::string chkdsk, defrag;
+};
+
+// Wine reports this version, the stand-ins are in the system folder and
+// both tasks are due, with these settings besides.
+SystemTools PrepareDueTasks(const char *version, std::vector<std::string> settings)
 {
+    UseWindowsVersion(version);
+    SystemTools tools = {InstallSystemRecorder("chkdsk.exe"), InstallSystemRecorder("defrag.exe")};
     int today = TodayDayNumber();
     settings.insert(settings.begin(), {"iEnableMaintenance = YES", "iScanInterval = 7",
                                        Line("iLastScan", DaysBefore(today, 8)), "iDefragmentInterval = 7",
                                        Line("iLastDefragment", DaysBefore(today, 8))});
     WriteSettings(settings);
+    return tools;
+}
+
+// Yes to both questions; the tools have ended when start-up goes on.
+void RunBothTasks(const Program &tessaron)
+{
+    Answer("disk scan", "a disk scan", 7, IDYES);
+    Answer("disk defragmentation", "disk defragmentation", 7, IDYES);
+    WaitStartUpFinished(tessaron);
 }
 
 // The file as the pass left it: both days today, the locations as given.
@@ -217,15 +234,11 @@ void CheckPassRecorded(const std::string &scan, const std::string &defrag)
 // finished before the next starts and the next question comes.
 SCENARIO_DRIVES(nt_xp_reminders_run_the_system_tools_one_volume_at_a_time, "d:cdrom e:hd")
 {
-    UseWindowsVersion("winxp");
     CHECK_TEXT(PresentDrives(), "CDEZ");
-    std::string chkdsk = InstallSystemRecorder("chkdsk.exe");
-    std::string defrag = InstallSystemRecorder("defrag.exe");
-    WriteDueTasks({});
+    SystemTools tools = PrepareDueTasks("winxp", {});
+    const std::string &chkdsk = tools.chkdsk, &defrag = tools.defrag;
     Program tessaron = StartTessaron();
-    Answer("disk scan", "a disk scan", 7, IDYES);
-    Answer("disk defragmentation", "disk defragmentation", 7, IDYES);
-    WaitStartUpFinished(tessaron);
+    RunBothTasks(tessaron);
     CHECK_TEXT(Joined(SystemRecorderLines("chkdsk.exe")),
                chkdsk + " C: /f|" + chkdsk + " E: /f|" + chkdsk + " Z: /f|");
     CHECK_TEXT(Joined(SystemRecorderLines("defrag.exe")), defrag + " C:|" + defrag + " E:|" + defrag + " Z:|");
@@ -237,11 +250,9 @@ SCENARIO_DRIVES(nt_xp_reminders_run_the_system_tools_one_volume_at_a_time, "d:cd
 // show its prompts, the console waits for a key, and so does the pass.
 SCENARIO(nt_win7_reminder_waits_while_the_console_stays_open)
 {
-    UseWindowsVersion("win7");
-    std::string chkdsk = InstallSystemRecorder("chkdsk.exe");
-    std::string defrag = InstallSystemRecorder("defrag.exe");
-    WriteDueTasks({"iStartStopSetting = NO", "iIgnore = YES", "iDefragmentMode = THREE",
-                   "iDefragmentDisplayMode = TWO"});
+    SystemTools tools = PrepareDueTasks("win7", {"iStartStopSetting = NO", "iIgnore = YES",
+                                                 "iDefragmentMode = THREE", "iDefragmentDisplayMode = TWO"});
+    const std::string &chkdsk = tools.chkdsk, &defrag = tools.defrag;
     Program tessaron = StartTessaron();
     Answer("disk scan", "a disk scan", 7, IDYES);
     CHECK_TEXT(Joined(WaitSystemRecorderLines("chkdsk.exe", 2)), chkdsk + " C:|" + chkdsk + " Z:|");
@@ -265,14 +276,11 @@ SCENARIO(nt_win7_reminder_waits_while_the_console_stays_open)
 // click on the ScanDisk icon runs the same check in a console that stays.
 SCENARIO(nt_win10_typed_drives_and_the_scandisk_icon)
 {
-    UseWindowsVersion("win10");
-    std::string chkdsk = InstallSystemRecorder("chkdsk.exe");
-    std::string defrag = InstallSystemRecorder("defrag.exe");
-    WriteDueTasks({"iScanDiskDrivesSetting = ONE", "szDrivesToScan = z:, C:\\ & calc.exe, c:"});
+    SystemTools tools =
+        PrepareDueTasks("win10", {"iScanDiskDrivesSetting = ONE", "szDrivesToScan = z:, C:\\ & calc.exe, c:"});
+    const std::string &chkdsk = tools.chkdsk, &defrag = tools.defrag;
     Program tessaron = StartTessaron();
-    Answer("disk scan", "a disk scan", 7, IDYES);
-    Answer("disk defragmentation", "disk defragmentation", 7, IDYES);
-    WaitStartUpFinished(tessaron);
+    RunBothTasks(tessaron);
     CHECK_TEXT(Joined(SystemRecorderLines("chkdsk.exe")), chkdsk + " Z: /f|" + chkdsk + " C: /f|");
     CHECK_TEXT(Joined(SystemRecorderLines("defrag.exe")), defrag + " C: Z:|");
     CheckPassRecorded(chkdsk, defrag);
