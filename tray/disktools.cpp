@@ -125,10 +125,53 @@ static bool AppendProgram(char *dest, size_t size, const char *path)
            AppendText(dest, size, quote ? "\"" : "");
 }
 
-static bool AppendRun(char *runs, size_t size, const char *tool, const char *volumes, const char *switches)
+static bool InSystemFolder(const char *path, const char *systemDir)
 {
-    return (runs[0] == '\0' || AppendText(runs, size, "&")) && AppendProgram(runs, size, tool) &&
-           AppendText(runs, size, volumes) && AppendText(runs, size, switches);
+    size_t length = strlen(systemDir);
+    return length > 0 && strlen(path) > length && SameText(path, systemDir, length) && path[length] == '\\';
+}
+
+// Under WOW64 this process sees the 32-bit folder where it names System32:
+// a file of the system folder that it cannot see is only in the 64-bit one.
+static bool OnlyIn64BitFolder(const char *file, const ToolSystem &system)
+{
+    return system.platform.wow64 && InSystemFolder(file, system.systemDir) && !system.fileExists(file) &&
+           system.nativeFileExists(file);
+}
+
+static bool Reachable(const char *file, const ToolSystem &system)
+{
+    return system.fileExists(file) || system.nativeFileExists(file);
+}
+
+// One command of the console: prefix, program, tail.  A program that only
+// the 64-bit system folder holds is named twice, through Sysnative for a
+// 32-bit console and as it stands for a 64-bit one, and whichever exists
+// runs: the console of a start through the consent prompt is the 64-bit
+// one on Windows, as the redirection does not apply to it, but Wine starts
+// the 32-bit one.
+static bool AppendCommand(char *dest, size_t size, const char *prefix, const char *program, const char *tail,
+                          const ToolSystem &system)
+{
+    const char *slash = strrchr(system.systemDir, '\\');
+    char native[ToolFileSize];
+    if (!OnlyIn64BitFolder(program, system) || slash == nullptr ||
+        !FormatText(native, sizeof native, "%.*sSysnative%s", (int)(slash - system.systemDir + 1),
+                    system.systemDir, program + strlen(system.systemDir)))
+        return AppendText(dest, size, prefix) && AppendProgram(dest, size, program) && AppendText(dest, size, tail);
+    return AppendText(dest, size, "(for %t in (") && AppendProgram(dest, size, native) &&
+           AppendText(dest, size, " ") && AppendProgram(dest, size, program) &&
+           AppendText(dest, size, ") do @if exist %t ") && AppendText(dest, size, prefix) &&
+           AppendText(dest, size, "%t") && AppendText(dest, size, tail) && AppendText(dest, size, ")");
+}
+
+static bool AppendRun(char *runs, size_t size, const char *tool, const char *volumes, const char *switches,
+                      const ToolSystem &system)
+{
+    char tail[VolumeCount * 3 + 32];
+    return (runs[0] == '\0' || AppendText(runs, size, "&")) &&
+           FormatText(tail, sizeof tail, "%s%s", volumes, switches) &&
+           AppendCommand(runs, size, "", tool, tail, system);
 }
 
 // The runs of chkdsk or defrag for the settings, joined by "&".
@@ -167,23 +210,29 @@ static bool PlanRuns(const SettingsRecord &s, DiskTool tool, const char *program
         for (int i = 0; i < count; i++) {
             char volume[4];
             FormatText(volume, sizeof volume, " %s", volumes[i]);
-            whole = AppendRun(runs, size, program, volume, switches) && whole;
+            whole = AppendRun(runs, size, program, volume, switches, system) && whole;
         }
     } else {
         char list[VolumeCount * 3 + 1] = "";
         for (int i = 0; i < count; i++)
             whole = AppendText(list, sizeof list, " ") && AppendText(list, sizeof list, volumes[i]) && whole;
-        whole = AppendRun(runs, size, program, list, switches) && whole;
+        whole = AppendRun(runs, size, program, list, switches, system) && whole;
     }
     if (pause)
         whole = AppendText(runs, size, "&pause") && whole;
     return whole;
 }
 
-static bool InSystemFolder(const char *path, const char *systemDir)
+// The console of the system folder with these commands.
+static bool PlanConsole(const char *commands, const ToolSystem &system, ToolStart *start)
 {
-    size_t length = strlen(systemDir);
-    return length > 0 && strlen(path) > length && SameText(path, systemDir, length) && path[length] == '\\';
+    DefaultToolPath(start->file, sizeof start->file, system.systemDir, "cmd.exe");
+    if (start->file[0] == '\0')
+        CopyText(start->file, sizeof start->file, "cmd.exe");
+    return FormatText(start->parameters, sizeof start->parameters, "/c \"%s\"", commands) &&
+           AppendProgram(start->commandLine, sizeof start->commandLine, start->file) &&
+           AppendText(start->commandLine, sizeof start->commandLine, " ") &&
+           AppendText(start->commandLine, sizeof start->commandLine, start->parameters);
 }
 
 bool PlanNtToolStart(const SettingsRecord &s, ToolKind tool, StartPurpose purpose,
@@ -192,50 +241,43 @@ bool PlanNtToolStart(const SettingsRecord &s, ToolKind tool, StartPurpose purpos
     memset(start, 0, sizeof *start);
     const char *program = ToolProgram(s, tool);
     DiskTool disk = DiskToolNamed(program);
-    bool known = (tool == ToolKind::ScanDisk && disk == DiskTool::Chkdsk) ||
-                 (tool == ToolKind::Defragmenter && disk == DiskTool::Defrag &&
-                  DefragGenerationOf(system.platform) != DefragGeneration::None);
-    if (known && ConsoleCannotCarry(program))
-        known = false;  // started as it stands, like any other program
     bool vista = IsVistaOrLater(system.platform);
+    // A path the console cannot carry starts as it stands, like any other.
+    bool carried = !ConsoleCannotCarry(program);
+    bool known = carried && ((tool == ToolKind::ScanDisk && disk == DiskTool::Chkdsk) ||
+                             (tool == ToolKind::Defragmenter && disk == DiskTool::Defrag &&
+                              DefragGenerationOf(system.platform) != DefragGeneration::None));
+    bool window = vista && tool == ToolKind::Defragmenter && disk == DiskTool::DefragWindow;
 
-    // Under WOW64 the system folder shows the 32-bit one; a tool that is
-    // only in the 64-bit folder is reached with the redirection off.
-    char file[ToolFileSize];
-    CopyText(file, sizeof file, program);
-    char *blank = strchr(file, ' ');
-    if (!known && blank != nullptr)
-        *blank = '\0';
-    start->redirectionOff = system.platform.wow64 && InSystemFolder(file, system.systemDir) &&
-                            !system.fileExists(file);
-
+    bool whole;
+    char commands[ToolLineSize];
     if (known) {
-        char runs[ToolLineSize];
-        DefaultToolPath(start->file, sizeof start->file, system.systemDir, "cmd.exe");
-        if (start->file[0] == '\0')
-            CopyText(start->file, sizeof start->file, "cmd.exe");
-        if (!PlanRuns(s, disk, program, purpose, system, runs, sizeof runs) ||
-            !FormatText(start->parameters, sizeof start->parameters, "/c \"%s\"", runs)) {
-            memset(start, 0, sizeof *start);
-            return false;
-        }
         // defrag and chkdsk start without the rights they need and only
-        // say so in their window: they go through the prompt from the outset.
+        // say so in their window: from Vista on they go through the prompt
+        // from the outset.
+        // A tool that is not there could not be started, though its
+        // console could: it would only say so in its window.
+        whole = Reachable(program, system) && PlanRuns(s, disk, program, purpose, system, commands, sizeof commands) &&
+                PlanConsole(commands, system, start);
         start->elevate = vista;
-    } else if (vista && tool == ToolKind::Defragmenter && disk == DiskTool::DefragWindow) {
-        CopyText(start->file, sizeof start->file, program);
+        // A direct start reaches the 64-bit console, which finds the tool.
+        start->redirectionOff = !vista && OnlyIn64BitFolder(program, system);
+    } else if (window && carried && OnlyIn64BitFolder(program, system)) {
+        // The shell could not find it: a console starts it and waits.
+        commands[0] = '\0';
+        whole = AppendCommand(commands, sizeof commands, "start \"\" /wait ", program, "", system) &&
+                PlanConsole(commands, system, start);
         start->elevate = true;
-    }
-
-    bool whole = true;
-    if (known) {
-        whole = AppendProgram(start->commandLine, sizeof start->commandLine, start->file) &&
-                AppendText(start->commandLine, sizeof start->commandLine, " ") &&
-                AppendText(start->commandLine, sizeof start->commandLine, start->parameters);
     } else {
+        // Started as it stands; through the prompt if it is refused for want
+        // of rights (or from the outset, the defragmenter's window).
         whole = CopyText(start->commandLine, sizeof start->commandLine, program);
+        SplitCommandLine(program, system.fileExists, start->file, sizeof start->file, start->parameters,
+                         sizeof start->parameters);
+        start->elevate = window;
+        start->elevateIfRefused = vista && !window;
+        start->redirectionOff = !window && OnlyIn64BitFolder(start->file, system);
     }
-    start->elevateIfRefused = vista && !start->elevate;
     if (!whole)
         memset(start, 0, sizeof *start);
     return whole;
@@ -274,6 +316,9 @@ void SplitCommandLine(const char *line, bool (*fileExists)(const char *path), ch
                 break;
             }
         }
+        // None seen (a file this process cannot see): the first word.
+        if (end == strlen(line) && strchr(line, ' ') != nullptr)
+            end = rest = (size_t)(strchr(line, ' ') - line);
     }
     while (line[rest] == ' ')
         rest++;

@@ -49,18 +49,23 @@ struct ToolSystem {
     // As this process sees the disk: under WOW64, System32 shows the
     // 32-bit folder.
     bool (*fileExists)(const char *path);
+    // As the system's own programs see it: the 64-bit folder there.
+    bool (*nativeFileExists)(const char *path);
 };
 
 // One start of a tool, as the Win32 side carries it out.
 struct ToolStart {
     char commandLine[ToolLineSize];  // CreateProcessA, WinExec
-    // ShellExecuteExA's file and parameters, for a start through the
-    // consent prompt; empty for other starts.
+    // ShellExecuteExA's file and parameters: the same start through the
+    // consent prompt (empty on Windows 95, 98 and ME).
     char file[ToolFileSize];
     char parameters[ToolLineSize];
     bool elevate;            // through the consent prompt from the outset
     bool elevateIfRefused;   // a direct start refused for want of rights asks again
-    bool redirectionOff;     // the program is only in the 64-bit system folder
+    // The direct start needs the 64-bit system folder: WOW64's redirection
+    // is switched off around it.  Never around the consent prompt, whose
+    // shell loads libraries of its own as it goes.
+    bool redirectionOff;
 };
 
 enum class StartPurpose {
@@ -73,8 +78,9 @@ enum class StartPurpose {
 // once for all where defrag takes a list, in one console of the system
 // folder's cmd.exe: "cmd.exe /c "run&run&pause"".  From Vista on they start
 // through the consent prompt, as does dfrgui.exe; every other location
-// starts as it stands.  False (start empty) when there is nothing to run:
-// no volume, or a line that does not fit.
+// starts as it stands.  Under WOW64 a program only in the 64-bit system
+// folder is reached too.  False (start empty) when there is nothing to
+// run: no volume, a tool that is not there, or a line that does not fit.
 bool PlanNtToolStart(const SettingsRecord &s, ToolKind tool, StartPurpose purpose,
                      const ToolSystem &system, ToolStart *start);
 
@@ -84,7 +90,7 @@ bool PlanIconStart(const SettingsRecord &s, ToolKind tool, const ToolSystem *sys
 
 // A command line as CreateProcess reads it: a quoted program, or the
 // shortest prefix ending before a blank that names a file (as it is or
-// with ".exe"), then the rest; the whole line when none does.  For the
-// consent prompt, which takes them apart.
+// with ".exe"), or else the first word; then the rest.  For the consent
+// prompt, which takes them apart.
 void SplitCommandLine(const char *line, bool (*fileExists)(const char *path), char *file,
                       size_t fileSize, char *parameters, size_t parametersSize);

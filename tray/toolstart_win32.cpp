@@ -15,6 +15,16 @@ static bool FileExistsHere(const char *path)
     return GetFileAttributesA(path) != INVALID_FILE_ATTRIBUTES;
 }
 
+static bool NativeFileExists(const char *path)
+{
+    void *redirection = NULL;
+    bool switched = SwitchRedirectionOff(&redirection);
+    bool exists = FileExistsHere(path);
+    if (switched)
+        RestoreRedirection(redirection);
+    return exists;
+}
+
 static unsigned DriveTypeHere(const char *root)
 {
     return GetDriveTypeA(root);
@@ -34,6 +44,7 @@ const ToolSystem *CurrentToolSystem(void)
     system.driveMask = (uint32_t)GetLogicalDrives();  // as they are now, not at start-up
     system.driveType = DriveTypeHere;
     system.fileExists = FileExistsHere;
+    system.nativeFileExists = NativeFileExists;
     return &system;
 }
 
@@ -72,23 +83,20 @@ static bool StartDirect(char *commandLine, bool wait, HANDLE *process)
 
 bool StartTool(ToolStart *start, bool wait)
 {
-    void *redirection = NULL;
-    bool switched = start->redirectionOff && SwitchRedirectionOff(&redirection);
     HANDLE process = NULL;
     bool started;
     if (start->elevate) {
         started = StartThroughPrompt(start->file, start->parameters, &process);
     } else {
+        void *redirection = NULL;
+        bool switched = start->redirectionOff && SwitchRedirectionOff(&redirection);
         started = StartDirect(start->commandLine, wait, &process);
-        if (!started && start->elevateIfRefused && GetLastError() == ErrorElevationRequired) {
-            SplitCommandLine(start->commandLine, FileExistsHere, start->file, sizeof start->file,
-                             start->parameters, sizeof start->parameters);
+        DWORD error = GetLastError();
+        if (switched)
+            RestoreRedirection(redirection);
+        if (!started && start->elevateIfRefused && error == ErrorElevationRequired)
             started = StartThroughPrompt(start->file, start->parameters, &process);
-        }
     }
-    // Back on before the wait: the redirection is only for the start.
-    if (switched)
-        RestoreRedirection(redirection);
     if (process != NULL) {
         if (wait)
             WaitForSingleObject(process, INFINITE);

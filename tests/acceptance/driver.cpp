@@ -1248,14 +1248,27 @@ std::string InstallSystemRecorder(const char *name)
     return WindowsFile("system32") + "\\" + name;
 }
 
+namespace {
+// A 32-bit console under WOW64 names the 64-bit folder Sysnative: the
+// lines say System32 for it, as the programs do.
+std::vector<std::string> AsSystem32(std::vector<std::string> lines)
+{
+    for (std::string &line : lines) {
+        for (size_t at = 0; (at = line.find("\\Sysnative\\", at)) != std::string::npos; at += 10)
+            line.replace(at, 11, "\\system32\\");
+    }
+    return lines;
+}
+}  // namespace
+
 std::vector<std::string> SystemRecorderLines(const char *name)
 {
-    return LoggedLines(RecorderLog(SystemFolderForDriver(), name));
+    return AsSystem32(LoggedLines(RecorderLog(SystemFolderForDriver(), name)));
 }
 
 std::vector<std::string> WaitSystemRecorderLines(const char *name, size_t count)
 {
-    return WaitLoggedLines(RecorderLog(SystemFolderForDriver(), name), count);
+    return AsSystem32(WaitLoggedLines(RecorderLog(SystemFolderForDriver(), name), count));
 }
 
 // ---------------------------------------------------------------- consoles

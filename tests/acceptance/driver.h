@@ -370,7 +370,8 @@ std::vector<std::string> WaitRecorderLines(const char *name, size_t count);
 // The same in the system folder (C:\windows\system32), the 64-bit one also
 // when the driver itself runs as a 32-bit program: installs the recorder
 // there as name and returns its path as the programs name it; the harness
-// removes it and its log after the scenario.
+// removes it and its log after the scenario.  The lines name the folder
+// System32 also where a 32-bit console reached it as Sysnative.
 std::string InstallSystemRecorder(const char *name);
 std::vector<std::string> SystemRecorderLines(const char *name);
 std::vector<std::string> WaitSystemRecorderLines(const char *name, size_t count);

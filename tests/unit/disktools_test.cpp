@@ -18,20 +18,27 @@ unsigned Types(const char *root)
     return root[0] == 'C' || root[0] == 'D' ? DriveTypeFixed : root[0] == 'E' ? DriveTypeCdrom : DriveTypeRemote;
 }
 const uint32_t Drives = 1u << 2 | 1u << 3 | 1u << 4 | 1u << 25;
-// Under WOW64 the 32-bit view of the system folder lacks defrag.exe.
+// The 64-bit view has every file but those under "missing".
+bool NativeExists(const char *path)
+{
+    return std::string(path).find("missing") == std::string::npos;
+}
+// Under WOW64 the 32-bit view of the system folder lacks defrag.exe and
+// dfrgui.exe.
 bool Exists(const char *path)
 {
     std::string lower = path;
     for (char &c : lower)
         c = (char)tolower((unsigned char)c);
-    return lower != "c:\\windows\\system32\\defrag.exe";
+    return lower != "c:\\windows\\system32\\defrag.exe" && lower != "c:\\windows\\system32\\dfrgui.exe" &&
+           NativeExists(path);
 }
 const char Cmd[] = "C:\\WINDOWS\\system32\\cmd.exe /c \"";
 const char Chkdsk[] = "C:\\WINDOWS\\system32\\chkdsk.exe", Defrag[] = "C:\\WINDOWS\\system32\\defrag.exe";
 
 ToolStart Plan(const Platform &platform, ToolKind tool, StartPurpose purpose, const SettingsRecord &s)
 {
-    ToolSystem system = {platform, "C:\\WINDOWS\\system32", Drives, Types, Exists};
+    ToolSystem system = {platform, "C:\\WINDOWS\\system32", Drives, Types, Exists, NativeExists};
     ToolStart start;
     EXPECT_TRUE(PlanNtToolStart(s, tool, purpose, system, &start));
     return start;
@@ -115,9 +122,18 @@ TEST(DiskTools, HowEachLocationStarts)
          "C:\\WINDOWS\\system32\\dfrgui.exe", false, false, false},
         {Vista, ToolKind::Defragmenter, "C:\\WINDOWS\\system32\\dfrgui.exe", StartPurpose::Reminder,
          "C:\\WINDOWS\\system32\\dfrgui.exe", true, false, false},
-        // WOW64: a file only in the 64-bit system folder, with or without arguments.
+        // WOW64: a file only in the 64-bit system folder.  The console
+        // takes whichever name of it it can see; a direct start switches
+        // the redirection off, the consent prompt never does.
         {{true, 6, 2, true}, ToolKind::Defragmenter, Defrag, StartPurpose::Reminder,
-         R"(C:\WINDOWS\system32\cmd.exe /c "C:\WINDOWS\system32\defrag.exe C: D:")", true, false, true},
+         R"~(C:\WINDOWS\system32\cmd.exe /c "(for %t in (C:\WINDOWS\Sysnative\defrag.exe C:\WINDOWS\system32\defrag.exe) do @if exist %t %t C: D:)")~",
+         true, false, false},
+        {{true, 5, 2, true}, ToolKind::Defragmenter, Defrag, StartPurpose::Icon,
+         R"~(C:\WINDOWS\system32\cmd.exe /c "(for %t in (C:\WINDOWS\Sysnative\defrag.exe C:\WINDOWS\system32\defrag.exe) do @if exist %t %t C:)&(for %t in (C:\WINDOWS\Sysnative\defrag.exe C:\WINDOWS\system32\defrag.exe) do @if exist %t %t D:)&pause")~",
+         false, false, true},
+        {{true, 6, 1, true}, ToolKind::Defragmenter, "C:\\WINDOWS\\system32\\dfrgui.exe", StartPurpose::Icon,
+         R"~(C:\WINDOWS\system32\cmd.exe /c "(for %t in (C:\WINDOWS\Sysnative\dfrgui.exe C:\WINDOWS\system32\dfrgui.exe) do @if exist %t start "" /wait %t)")~",
+         true, false, false},
         {{true, 5, 2, true}, ToolKind::Backup, "c:\\windows\\SYSTEM32\\defrag.exe /x", StartPurpose::Icon,
          "c:\\windows\\SYSTEM32\\defrag.exe /x", false, false, true},
         {{true, 6, 2, true}, ToolKind::ScanDisk, Chkdsk, StartPurpose::Reminder,
@@ -137,19 +153,21 @@ TEST(DiskTools, HowEachLocationStarts)
         EXPECT_EQ(start.elevate, c.elevate) << c.location;
         EXPECT_EQ(start.elevateIfRefused, c.elevateIfRefused) << c.location;
         EXPECT_EQ(start.redirectionOff, c.redirectionOff) << c.location;
-        if (c.elevate && DiskToolNamed(c.location) == DiskTool::DefragWindow) {
+        if (c.elevate && !c.platform.wow64 && DiskToolNamed(c.location) == DiskTool::DefragWindow) {
             EXPECT_STREQ(start.file, c.location);
             EXPECT_STREQ(start.parameters, "");
         }
     }
 
-    // Nothing to work on, or a line too long for the console: no start.
+    // Nothing to work on, no tool, or a line too long for the console: no start.
     SettingsRecord s = InitialSettings();
+    CopyText(s.szScanLocation, LocationSize, "C:\\missing\\chkdsk.exe");
+    ToolSystem system = {Win10, "C:\\WINDOWS\\system32", Drives, Types, Exists, NativeExists};
+    ToolStart start;
+    EXPECT_FALSE(PlanNtToolStart(s, ToolKind::ScanDisk, StartPurpose::Reminder, system, &start));
     CopyText(s.szScanLocation, LocationSize, Chkdsk);
     s.iScanDiskDrivesSetting = 0;
     CopyText(s.szDrivesToScan, DriveListSize, "C:\\ & del");
-    ToolSystem system = {Win10, "C:\\WINDOWS\\system32", Drives, Types, Exists};
-    ToolStart start;
     EXPECT_FALSE(PlanNtToolStart(s, ToolKind::ScanDisk, StartPurpose::Icon, system, &start));
     CopyText(s.szScanLocation, LocationSize, ("C:\\" + std::string(490, 'x') + "\\chkdsk.exe").c_str());
     CopyText(s.szDrivesToScan, DriveListSize, "A: B: C: D: E: F: G: H: I: J: K: L: M: N: O: P: Q: R: S: T:");
@@ -192,7 +210,8 @@ TEST(DiskTools, SplitCommandLineAsProcessCreationReadsIt)
         {"C:\\Program Files\\Tool\\tool.exe /a b", "C:\\Program Files\\Tool\\tool.exe", "/a b"},
         {"C:\\Program Files\\Tool\\tool /a", "C:\\Program Files\\Tool\\tool", "/a"},  // ".exe" added when looking
         {"\"C:\\Odd Place\\x.exe\"  /q", "C:\\Odd Place\\x.exe", "/q"},
-        {"C:\\Nowhere\\x.exe /q", "C:\\Nowhere\\x.exe /q", ""},
+        {"C:\\Nowhere\\x.exe /q", "C:\\Nowhere\\x.exe", "/q"},  // none seen: the first word
+        {"C:\\Nowhere\\x.exe", "C:\\Nowhere\\x.exe", ""},
     };
     auto exists = [](const char *path) { return std::string(path) == "C:\\Program Files\\Tool\\tool.exe"; };
     for (const auto &c : cases) {

@@ -238,7 +238,7 @@ bool AllExist(const char *) { return true; }
 
 TEST(RunReminderPass, OnTheNtFamilyTheSystemToolsRunThroughThePrompt)
 {
-    const ToolSystem win10 = {{true, 6, 2, false}, "C:\\W\\system32", 1u << 2, AllFixed, AllExist};
+    const ToolSystem win10 = {{true, 6, 2, false}, "C:\\W\\system32", 1u << 2, AllFixed, AllExist, AllExist};
     Settings = InitialSettings();
     Settings.iEnableMaintenance = 1;
     Settings.iScanInterval = Settings.iDefragmentInterval = Settings.iBackupInterval = 7;
