@@ -252,12 +252,12 @@ bool PlanNtToolStart(const SettingsRecord &s, ToolKind tool, StartPurpose purpos
     bool whole;
     char commands[ToolLineSize];
     if (known) {
-        // defrag and chkdsk start without the rights they need and only
-        // say so in their window: from Vista on they go through the prompt
-        // from the outset.
         // A tool that is not there could not be started, though its
-        // console could: it would only say so in its window.
-        whole = Reachable(program, system) && PlanRuns(s, disk, program, purpose, system, commands, sizeof commands) &&
+        // console could: it would only say so in its window.  defrag and
+        // chkdsk start without the rights they need and likewise only say
+        // so: from Vista on they go through the prompt from the outset.
+        whole = Reachable(program, system) &&
+                PlanRuns(s, disk, program, purpose, system, commands, sizeof commands) &&
                 PlanConsole(commands, system, start);
         start->elevate = vista;
         // A direct start reaches the 64-bit console, which finds the tool.
