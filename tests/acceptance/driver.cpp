@@ -1169,122 +1169,67 @@ std::string WaitSettingsRewritten()
 
 // ---------------------------------------------------------------- recorder
 namespace {
-// <folder>\<name> with ".log" for its extension.
-std::string RecorderLog(const std::string &folder, const char *name)
+// C:\rec, or the system folder: for a 32-bit driver, the 64-bit one.
+std::string RecorderFolder(bool system)
 {
-    std::string path = folder + "\\" + name;
+    BOOL wow64 = FALSE;
+    IsWow64Process(GetCurrentProcess(), &wow64);
+    return !system ? "C:\\rec" : WindowsFile(wow64 ? "Sysnative" : "system32");
+}
+
+std::string RecorderLog(const char *name, bool system)
+{
+    std::string path = RecorderFolder(system) + "\\" + name;
     size_t dot = path.rfind('.');
     if (dot == std::string::npos || path.find('\\', dot) != std::string::npos)
         dot = path.size();
     return path.substr(0, dot) + ".log";
 }
+}  // namespace
 
-std::string CopyRecorder(const std::string &folder, const char *name)
+std::string InstallRecorder(const char *name, bool system)
 {
-    std::string path = folder + "\\" + name;
+    std::string path = RecorderFolder(system) + "\\" + name;
     if (!CopyFileA("C:\\rec\\recorder.exe", path.c_str(), FALSE))
         Fail("cannot copy the recorder to %s", path.c_str());
-    RemoveFile(RecorderLog(folder, name));
-    return path;
+    RemoveFile(RecorderLog(name, system));
+    return system ? WindowsFile("system32") + "\\" + name : path;
 }
 
-std::vector<std::string> LoggedLines(const std::string &log)
+std::vector<std::string> RecorderLines(const char *name, bool system)
 {
     std::vector<std::string> lines;
     std::string bytes;
-    if (!ReadFileBytes(log, &bytes))
+    if (!ReadFileBytes(RecorderLog(name, system), &bytes))
         return lines;
     size_t start = 0;
     size_t end;
-    // Only whole lines: the recorder ends each with CR LF.
+    // Only whole lines: the recorder ends each with CR LF.  A 32-bit console
+    // names the 64-bit system folder Sysnative: the lines say System32, as
+    // the programs do.
     while ((end = bytes.find("\r\n", start)) != std::string::npos) {
-        lines.push_back(bytes.substr(start, end - start));
+        std::string line = bytes.substr(start, end - start);
+        size_t at = line.find("\\Sysnative\\");
+        lines.push_back(at == std::string::npos ? line : line.replace(at, 11, "\\system32\\"));
         start = end + 2;
     }
     return lines;
 }
 
-std::vector<std::string> WaitLoggedLines(const std::string &log, size_t count)
+std::vector<std::string> WaitRecorderLines(const char *name, size_t count, bool system)
 {
     std::vector<std::string> lines;
-    if (!WaitFor([&] { return (lines = LoggedLines(log)).size() >= count; }))
-        Fail("the recorder %s logged %u command lines, expected %u", log.c_str(), (unsigned)lines.size(),
+    if (!WaitFor([&] { return (lines = RecorderLines(name, system)).size() >= count; }))
+        Fail("the recorder %s logged %u command lines, expected %u", name, (unsigned)lines.size(),
              (unsigned)count);
     return lines;
 }
 
-// The system folder as the driver reaches it: a 32-bit driver on 64-bit
-// Windows goes through Sysnative to the folder the programs call System32.
-std::string SystemFolderForDriver()
-{
-    typedef BOOL(WINAPI * IsWow64Function)(HANDLE, PBOOL);
-    IsWow64Function isWow64 =
-        (IsWow64Function)(void *)GetProcAddress(GetModuleHandleA("kernel32.dll"), "IsWow64Process");
-    BOOL wow64 = FALSE;
-    if (isWow64 != nullptr && isWow64(GetCurrentProcess(), &wow64) && wow64)
-        return WindowsFile("Sysnative");
-    return WindowsFile("system32");
-}
-}  // namespace
-
-std::string InstallRecorder(const char *name)
-{
-    return CopyRecorder("C:\\rec", name);
-}
-
-std::vector<std::string> RecorderLines(const char *name)
-{
-    return LoggedLines(RecorderLog("C:\\rec", name));
-}
-
-std::vector<std::string> WaitRecorderLines(const char *name, size_t count)
-{
-    return WaitLoggedLines(RecorderLog("C:\\rec", name), count);
-}
-
-std::string InstallSystemRecorder(const char *name)
-{
-    CopyRecorder(SystemFolderForDriver(), name);
-    return WindowsFile("system32") + "\\" + name;
-}
-
-namespace {
-// A 32-bit console under WOW64 names the 64-bit folder Sysnative: the
-// lines say System32 for it, as the programs do.
-std::vector<std::string> AsSystem32(std::vector<std::string> lines)
-{
-    for (std::string &line : lines) {
-        for (size_t at = 0; (at = line.find("\\Sysnative\\", at)) != std::string::npos; at += 10)
-            line.replace(at, 11, "\\system32\\");
-    }
-    return lines;
-}
-}  // namespace
-
-std::vector<std::string> SystemRecorderLines(const char *name)
-{
-    return AsSystem32(LoggedLines(RecorderLog(SystemFolderForDriver(), name)));
-}
-
-std::vector<std::string> WaitSystemRecorderLines(const char *name, size_t count)
-{
-    return AsSystem32(WaitLoggedLines(RecorderLog(SystemFolderForDriver(), name), count));
-}
-
 // ---------------------------------------------------------------- consoles
-namespace {
-const char ConsoleClass[] = "WineConsoleClass";
-}
-
-bool ConsoleWindowShown()
-{
-    return FindVisibleTopLevel(ConsoleClass, nullptr) != nullptr;
-}
-
 HWND WaitConsoleWindow()
 {
     HWND console = nullptr;
-    if (!WaitFor([&] { return (console = FindVisibleTopLevel(ConsoleClass, nullptr)) != nullptr; }))
+    if (!WaitFor([&] { return (console = FindVisibleTopLevel("WineConsoleClass", nullptr)) != nullptr; }))
         Fail("no console window appeared");
     return console;
 }
@@ -1301,13 +1246,8 @@ void PressEnterInConsole(HWND console)
 void UseWindowsVersion(const char *version)
 {
     Step("Wine reports %s", version);
-    HKEY key;
-    LONG result =
-        RegCreateKeyExA(HKEY_CURRENT_USER, "Software\\Wine", 0, nullptr, 0, KEY_WRITE, nullptr, &key, nullptr);
-    if (result == ERROR_SUCCESS) {
-        result = RegSetValueExA(key, "Version", 0, REG_SZ, (const BYTE *)version, (DWORD)strlen(version) + 1);
-        RegCloseKey(key);
-    }
+    LONG result = RegSetKeyValueA(HKEY_CURRENT_USER, "Software\\Wine", "Version", REG_SZ, version,
+                                  (DWORD)strlen(version) + 1);
     if (result != ERROR_SUCCESS)
         Fail("cannot set the Windows version %s (error %ld)", version, (long)result);
 }
@@ -1515,8 +1455,8 @@ int RunScenario(const Scenario &scenario)
     ProcessesBefore = ProcessIds();
     int result = 0;
     try {
-        // Windows 98 unless the scenario chooses another system; a scenario
-        // that failed never leaves its choice to the next one.
+        // Windows 98 unless the scenario chooses another system: whatever
+        // an earlier scenario chose, passed or failed, ends here.
         UseWindowsVersion("win98");
         StartShellWindows();
         CheckDrives(scenario.drives);
@@ -1530,12 +1470,6 @@ int RunScenario(const Scenario &scenario)
         result = 1;
     }
     EndStartedProcesses();
-    try {
-        UseWindowsVersion("win98");
-    } catch (const ScenarioFailure &failure) {
-        printf("FAILED: %s: %s\n", scenario.name, failure.what());
-        result = 1;
-    }
     if (result == 0)
         printf("PASSED: %s (%.2f s)\n", scenario.name, (GetTickCount() - StartTick) / 1000.0);
     fflush(stdout);

@@ -21,10 +21,6 @@ const char ScanFailure[] =
     "The disk scanning service (SCANDSKW.EXE) could not be started.  It may already be open, "
     "or you may not have located it using \"Set Tool Locations\" in the \"Options\" dialog box.";
 
-const char DefragFailure[] =
-    "The disk defragmenting service (DEFRAG.EXE) could not be started.  It may already be open, "
-    "or you may not have located it using \"Set Tool Locations\" in the \"Options\" dialog box.";
-
 // The day n days before today in the program's year of 366 day numbers.
 int DaysBefore(int today, int n)
 {
@@ -189,144 +185,101 @@ std::string Joined(const std::vector<std::string> &lines)
     return text;
 }
 
-// The system tools' stand-ins, as the programs name them.
+// Wine reports this version, chkdsk.exe and defrag.exe stand in the system
+// folder (the 64-bit one only, as on 64-bit Windows) and both tasks are
+// due; Yes to the first question.
 struct SystemTools {
-    std::string chkdsk, defrag;
+    std::string c = InstallRecorder("chkdsk.exe", true), d = InstallRecorder("defrag.exe", true);
 };
-
-// Wine reports this version, the stand-ins are in the system folder and
-// both tasks are due, with these settings besides.
-SystemTools PrepareDueTasks(const char *version, std::vector<std::string> settings)
+Program StartDueTasks(const char *version, std::vector<std::string> settings)
 {
     UseWindowsVersion(version);
-    SystemTools tools = {InstallSystemRecorder("chkdsk.exe"), InstallSystemRecorder("defrag.exe")};
     int today = TodayDayNumber();
-    settings.insert(settings.begin(), {"iEnableMaintenance = YES", "iScanInterval = 7",
-                                       Line("iLastScan", DaysBefore(today, 8)), "iDefragmentInterval = 7",
-                                       Line("iLastDefragment", DaysBefore(today, 8))});
+    settings.insert(settings.end(), {"iEnableMaintenance = YES", "iScanInterval = 7",
+                                     Line("iLastScan", DaysBefore(today, 8)), "iDefragmentInterval = 7",
+                                     Line("iLastDefragment", DaysBefore(today, 8))});
     WriteSettings(settings);
-    return tools;
-}
-
-// Yes to both questions; the tools have ended when start-up goes on.
-void RunBothTasks(const Program &tessaron)
-{
+    Program tessaron = StartTessaron();
     Answer("disk scan", "a disk scan", 7, IDYES);
-    Answer("disk defragmentation", "disk defragmentation", 7, IDYES);
-    WaitStartUpFinished(tessaron);
+    return tessaron;
 }
 
-// The file as the pass left it: both days today, the locations as given.
-void CheckPassRecorded(const std::string &scan, const std::string &defrag)
+void AnswerDefragmentYes()
 {
-    int today = TodayDayNumber();
-    std::string file = ReadFileOrFail(SettingsPath());
-    CHECK_TEXT(SettingsLine(file, "iLastScan"), Line("iLastScan", today));
-    CHECK_TEXT(SettingsLine(file, "iLastDefragment"), Line("iLastDefragment", today));
-    CHECK_TEXT(SettingsLine(file, "szScanLocation"), "szScanLocation = " + scan);
-    CHECK_TEXT(SettingsLine(file, "szDefragmentLocation"), "szDefragmentLocation = " + defrag);
+    Answer("disk defragmentation", "disk defragmentation", 7, IDYES);
 }
 
 }  // namespace
 
-// XP's defrag takes one volume, as chkdsk does everywhere: one run per
-// fixed disk (C:, E: and Wine's Z:; not the CD-ROM), in order, each
-// finished before the next starts and the next question comes.
+// The defaults name the system's tools; XP's defrag takes one volume, as
+// chkdsk does everywhere: one run per hard disk (C:, E: and Wine's Z:; not
+// the CD-ROM), in order, each pass waiting for its console.
 SCENARIO_DRIVES(nt_xp_reminders_run_the_system_tools_one_volume_at_a_time, "d:cdrom e:hd")
 {
     CHECK_TEXT(PresentDrives(), "CDEZ");
-    SystemTools tools = PrepareDueTasks("winxp", {});
-    const std::string &chkdsk = tools.chkdsk, &defrag = tools.defrag;
-    Program tessaron = StartTessaron();
-    RunBothTasks(tessaron);
-    CHECK_TEXT(Joined(SystemRecorderLines("chkdsk.exe")),
-               chkdsk + " C: /f|" + chkdsk + " E: /f|" + chkdsk + " Z: /f|");
-    CHECK_TEXT(Joined(SystemRecorderLines("defrag.exe")), defrag + " C:|" + defrag + " E:|" + defrag + " Z:|");
-    CheckPassRecorded(chkdsk, defrag);
+    SystemTools t;
+    Program tessaron = StartDueTasks("winxp", {});
+    AnswerDefragmentYes();
+    WaitStartUpFinished(tessaron);
+    CHECK_TEXT(Joined(RecorderLines("chkdsk.exe", true)), t.c + " C: /f|" + t.c + " E: /f|" + t.c + " Z: /f|");
+    CHECK_TEXT(Joined(RecorderLines("defrag.exe", true)), t.d + " C:|" + t.d + " E:|" + t.d + " Z:|");
+    std::string file = ReadFileOrFail(SettingsPath()), today = std::to_string(TodayDayNumber());
+    CHECK_TEXT(SettingsLine(file, "iLastScan") + SettingsLine(file, "iLastDefragment") +
+                   SettingsLine(file, "szScanLocation") + SettingsLine(file, "szDefragmentLocation"),
+               "iLastScan = " + today + "iLastDefragment = " + today + "szScanLocation = " + t.c +
+                   "szDefragmentLocation = " + t.d);
     ExitTessaron(tessaron);
 }
 
 // Where ScanDisk would not close by itself, or the defragmenter would
-// show its prompts, the console waits for a key, and so does the pass.
+// prompt, the console waits for a key, and the pass waits for the console.
+// 7's defrag takes the volumes in one run.
 SCENARIO(nt_win7_reminder_waits_while_the_console_stays_open)
 {
-    SystemTools tools = PrepareDueTasks("win7", {"iStartStopSetting = NO", "iIgnore = YES",
-                                                 "iDefragmentMode = THREE", "iDefragmentDisplayMode = TWO"});
-    const std::string &chkdsk = tools.chkdsk, &defrag = tools.defrag;
-    Program tessaron = StartTessaron();
-    Answer("disk scan", "a disk scan", 7, IDYES);
-    CHECK_TEXT(Joined(WaitSystemRecorderLines("chkdsk.exe", 2)), chkdsk + " C:|" + chkdsk + " Z:|");
+    SystemTools t;
+    Program tessaron = StartDueTasks("win7", {"iStartStopSetting = NO", "iIgnore = YES", "iDefragmentMode = THREE",
+                                              "iDefragmentDisplayMode = TWO"});
+    CHECK_TEXT(Joined(WaitRecorderLines("chkdsk.exe", 2, true)), t.c + " C:|" + t.c + " Z:|");
     HWND console = WaitConsoleWindow();
     CheckNoMessageBox(1500);
     PressEnterInConsole(console);
     WaitWindowGone(console);
-
-    Step("7's defrag takes the volumes in one run");
-    Answer("disk defragmentation", "disk defragmentation", 7, IDYES);
-    CHECK_TEXT(Joined(WaitSystemRecorderLines("defrag.exe", 1)), defrag + " C: Z: /x /v|");
+    AnswerDefragmentYes();
+    CHECK_TEXT(Joined(WaitRecorderLines("defrag.exe", 1, true)), t.d + " C: Z: /x /v|");
     console = WaitConsoleWindow();
     CHECK(TrayCalls().empty());
     PressEnterInConsole(console);
     WaitStartUpFinished(tessaron);
-    CheckPassRecorded(chkdsk, defrag);
     ExitTessaron(tessaron);
 }
 
-// A typed drive list gives only its drive letters to the command line; a
-// click on the ScanDisk icon runs the same check in a console that stays.
-SCENARIO(nt_win10_typed_drives_and_the_scandisk_icon)
+// A typed drive list gives only its drive letters.  The defragmenter's
+// window, located where a user of 64-bit Windows finds it, only in the
+// 64-bit system folder, starts (from the shipped 32-bit program too) and
+// is waited for.  A click on the ScanDisk icon runs the same check in a
+// console that stays open.
+SCENARIO(nt_win10_typed_drives_the_defragmenter_window_and_the_scandisk_icon)
 {
-    SystemTools tools =
-        PrepareDueTasks("win10", {"iScanDiskDrivesSetting = ONE", "szDrivesToScan = z:, C:\\ & calc.exe, c:"});
-    const std::string &chkdsk = tools.chkdsk, &defrag = tools.defrag;
-    Program tessaron = StartTessaron();
-    RunBothTasks(tessaron);
-    CHECK_TEXT(Joined(SystemRecorderLines("chkdsk.exe")), chkdsk + " Z: /f|" + chkdsk + " C: /f|");
-    CHECK_TEXT(Joined(SystemRecorderLines("defrag.exe")), defrag + " C: Z:|");
-    CheckPassRecorded(chkdsk, defrag);
-
-    Step("the icon");
-    PostTrayMouse(tessaron, IconScanDisk, WM_LBUTTONDOWN);
-    CHECK_TEXT(Joined(WaitSystemRecorderLines("chkdsk.exe", 4)),
-               chkdsk + " Z: /f|" + chkdsk + " C: /f|" + chkdsk + " Z: /f|" + chkdsk + " C: /f|");
-    WaitConsoleWindow();
-    CheckNoMessageBox(1000);
-    CHECK(ConsoleWindowShown());
-    ExitTessaron(tessaron);  // not waited for: the console stays open
-    CHECK(ConsoleWindowShown());
-}
-
-// The Defragmenter's own window from the system folder, only in the
-// 64-bit one (C:\windows\system32, never SysWOW64): the shipped 32-bit
-// program reaches it there.  Missing, it is a tool that could not start.
-SCENARIO(nt_win10_reminder_starts_a_tool_of_the_64_bit_system_folder)
-{
-    UseWindowsVersion("win10");
-    std::string window = WindowsFile("system32") + "\\dfrgui.exe";
-    std::vector<std::string> settings = {
-        "iEnableMaintenance = YES", "iDefragmentInterval = 7",
-        Line("iLastDefragment", DaysBefore(TodayDayNumber(), 8)), "szDefragmentLocation = " + window};
-    WriteSettings(settings);
-    Program tessaron = StartTessaron();
-    Answer("disk defragmentation", "disk defragmentation", 7, IDYES);
-    CheckMessageBox(DefragFailure, {IDOK}, IDOK);
+    SystemTools t;
+    std::string window = InstallRecorder("dfrgui.exe", true);
+    Program tessaron = StartDueTasks("win10", {"iScanDiskDrivesSetting = ONE", "szDrivesToScan = z:, C:\\ & calc, c:",
+                                               "szDefragmentLocation = " + window});
+    AnswerDefragmentYes();
     WaitStartUpFinished(tessaron);
-    CHECK_TEXT(ReadFileOrFail(SettingsPath()), CrLfLines(settings));
-    ExitTessaron(tessaron);
-
-    CHECK_TEXT(InstallSystemRecorder("dfrgui.exe"), window);
-    tessaron = StartTessaron();
-    Answer("disk defragmentation", "disk defragmentation", 7, IDYES);
-    WaitStartUpFinished(tessaron);
-    // Started through the shell, which quotes the program (and, from a
-    // 32-bit program under WOW64, through a console's "start", which adds
-    // a blank).
-    std::vector<std::string> lines = SystemRecorderLines("dfrgui.exe");
+    CHECK_TEXT(Joined(RecorderLines("chkdsk.exe", true)), t.c + " Z: /f|" + t.c + " C: /f|");
+    // Through the shell, which quotes the program (a 32-bit program's
+    // console "start" adds a blank).
+    std::vector<std::string> lines = RecorderLines("dfrgui.exe", true);
     CHECK_EQ(lines.size(), (size_t)1);
     CHECK_TEXT(lines[0].substr(0, lines[0].find_last_not_of(' ') + 1), "\"" + window + "\"");
     CHECK_TEXT(SettingsLine(ReadFileOrFail(SettingsPath()), "iLastDefragment"),
                Line("iLastDefragment", TodayDayNumber()));
+
+    PostTrayMouse(tessaron, IconScanDisk, WM_LBUTTONDOWN);
+    CHECK_EQ(WaitRecorderLines("chkdsk.exe", 4, true).size(), (size_t)4);
+    HWND console = WaitConsoleWindow();
     ExitTessaron(tessaron);
+    CHECK(IsWindowVisible(console));
 }
 
 namespace {

@@ -142,7 +142,6 @@ struct Script {
     std::string answers;  // Y, N or C per question
     std::string starts;   // 1 started, 0 not
     size_t nextAnswer = 0, nextStart = 0;
-    const ToolSystem *system = nullptr;  // Windows 95, 98 and ME
     std::vector<std::string> log;
 } script;
 
@@ -155,10 +154,10 @@ ReminderAnswer ScriptAsk(const char *question)
     char a = script.nextAnswer < script.answers.size() ? script.answers[script.nextAnswer++] : 'C';
     return ReminderAnswerFor(a == 'Y' ? BoxResultYes : a == 'N' ? BoxResultNo : a == '0' ? 0 : BoxResultCancel);
 }
-const ToolSystem *ScriptSystem(void) { return script.system; }
+const ToolSystem *ScriptSystem(void) { return nullptr; }  // Windows 95, 98 and ME
 bool ScriptStart(ToolStart *start)
 {
-    script.log.push_back(std::string(start->elevate ? "start elevated " : "start ") + start->commandLine);
+    script.log.push_back(std::string("start ") + start->commandLine);
     return script.nextStart < script.starts.size() && script.starts[script.nextStart++] == '1';
 }
 void ScriptFailure(const char *message)
@@ -230,32 +229,6 @@ TEST(RunReminderPass, TableOfCases)
         // Today is taken once for the whole pass, and only when it runs.
         EXPECT_EQ(script.todayCalls, c.enable == 1 ? 1 : 0) << c.name;
     }
-    Settings = InitialSettings();
-}
-
-unsigned AllFixed(const char *) { return DriveTypeFixed; }
-bool AllExist(const char *) { return true; }
-
-TEST(RunReminderPass, OnTheNtFamilyTheSystemToolsRunThroughThePrompt)
-{
-    const ToolSystem win10 = {{true, 6, 2, false}, "C:\\W\\system32", 1u << 2, AllFixed, AllExist, AllExist};
-    Settings = InitialSettings();
-    Settings.iEnableMaintenance = 1;
-    Settings.iScanInterval = Settings.iDefragmentInterval = Settings.iBackupInterval = 7;
-    Settings.iLastScan = Settings.iLastDefragment = Settings.iLastBackup = 1;
-    CopyText(Settings.szScanLocation, LocationSize, "C:\\W\\system32\\chkdsk.exe");
-    CopyText(Settings.szDefragmentLocation, LocationSize, "C:\\W\\system32\\defrag.exe");
-    // Defragmentation has no volume to work on: it cannot start.
-    Settings.iDefragDiskDrivesSetting = 0;
-    CopyText(Settings.szDrivesToDefrag, DriveListSize, "C");
-    script = Script();
-    script.answers = "YYY", script.starts = "11", script.system = &win10;
-    RunReminderPass(Ops);
-    EXPECT_EQ(script.log, (std::vector<std::string>{
-                              "ask disk scan",
-                              "start elevated C:\\W\\system32\\cmd.exe /c \"C:\\W\\system32\\chkdsk.exe C: /f\"",
-                              "ask disk defr", "fail The disk defragmenting service (DEFRAG.EXE)", "ask backup op",
-                              "start BACKUP.EXE", "save 200 1 200 0"}));
     Settings = InitialSettings();
 }
 
