@@ -269,6 +269,14 @@ HWND FindVisibleTopLevel(const char *className, const char *title)
     return nullptr;
 }
 
+HWND WaitVisibleTopLevel(const char *className, const char *what)
+{
+    HWND window = nullptr;
+    if (!WaitFor([&] { return (window = FindVisibleTopLevel(className, nullptr)) != nullptr; }))
+        Fail("no %s appeared", what);
+    return window;
+}
+
 HWND FindProgramWindow(DWORD processId, const char *className, const char *title)
 {
     HWND window = nullptr;
@@ -486,10 +494,7 @@ bool PopupMenuShown()
 
 HWND WaitPopupMenu()
 {
-    HWND menu = nullptr;
-    if (!WaitFor([&] { return (menu = FindVisibleTopLevel("#32768", nullptr)) != nullptr; }))
-        Fail("no popup menu appeared");
-    return menu;
+    return WaitVisibleTopLevel("#32768", "popup menu");
 }
 
 void ChooseMenuPosition(int position)
@@ -1228,10 +1233,7 @@ std::vector<std::string> WaitRecorderLines(const char *name, size_t count, bool 
 // ---------------------------------------------------------------- consoles
 HWND WaitConsoleWindow()
 {
-    HWND console = nullptr;
-    if (!WaitFor([&] { return (console = FindVisibleTopLevel("WineConsoleClass", nullptr)) != nullptr; }))
-        Fail("no console window appeared");
-    return console;
+    return WaitVisibleTopLevel("WineConsoleClass", "console window");
 }
 
 void PressEnterInConsole(HWND console)
