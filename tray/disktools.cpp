@@ -86,7 +86,8 @@ int RunVolumes(int all, const char *driveList, uint32_t driveMask, DriveTypeQuer
 
 // The settings of the Defragmenter dialog on each system's defrag.exe.
 // XP and Vista take one volume per run; 7 and later take a list.  Where a
-// system has no switch for a setting, the tool's own default stands.
+// system has no switch for a setting, or none that its documentation
+// confirms, the tool's own default stands.
 struct DefragSwitches {
     DefragGeneration generation;
     bool oneVolumePerRun;
@@ -95,8 +96,8 @@ struct DefragSwitches {
 };
 
 static const DefragSwitches DefragTable[] = {
-    {DefragGeneration::Xp, true, {"", "", ""}, {"", " -v", ""}},
-    {DefragGeneration::Vista, true, {"", "", ""}, {"", " -v", ""}},
+    {DefragGeneration::Xp, true, {"", "", ""}, {"", "", ""}},
+    {DefragGeneration::Vista, true, {"", "", ""}, {"", "", ""}},
     {DefragGeneration::Seven, false, {"", "", " /x"}, {"", " /v", ""}},
     {DefragGeneration::EightToEleven, false, {"", "", " /x"}, {" /u", " /u /v", ""}},
 };

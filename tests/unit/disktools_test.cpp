@@ -49,7 +49,7 @@ TEST(DiskTools, EachSystemsToolsAndSwitches)
         {Win10, N, C, 1, 0, R, Cmd + C + " C: /f&" + C + " D: /f\"", true, false, false},
         // Other settings; a display that prompts keeps the console open.
         {Win10, N, C, 0, 1, R, Cmd + C + " C:&" + C + " D:&pause\"", true, false, false},
-        {WinXp, F, D, 2, 1, R, Cmd + D + " C: -v&" + D + " D: -v&pause\"", false, false, false},
+        {WinXp, F, D, 2, 1, R, Cmd + D + " C:&" + D + " D:&pause\"", false, false, false},
         {Vista, F, D, 1, 0, R, Cmd + D + " C:&" + D + " D:&pause\"", true, false, false},
         {Win7, F, D, 2, 1, R, Cmd + D + " C: D: /x /v&pause\"", true, false, false},
         {Win10, F, D, 0, 0, R, Cmd + D + " C: D: /u&pause\"", true, false, false},
