@@ -9,7 +9,7 @@ tessaron_windows_layer(setup)
 add_executable(Kelvey WIN32 ${KELVEY_WIN32} ${CMAKE_SOURCE_DIR}/setup/startup_win32.cpp
   ${CMAKE_SOURCE_DIR}/kelvey/kelvey.rc)
 target_include_directories(Kelvey PRIVATE ${CMAKE_SOURCE_DIR}/setup)
-target_link_libraries(Kelvey PRIVATE kelvey_core setup_core common_core advapi32)
+target_link_libraries(Kelvey PRIVATE kelvey_core setup_core common_win32 advapi32)
 tessaron_windows_layer(Kelvey)
 
 # The distribution folder (cmake/dist.cmake lists what it holds); the

@@ -48,14 +48,6 @@ void ShowHelpTopic(HWND owner, int *result, int topic)
     SetCursor(LoadCursorA(NULL, IDC_ARROW));
 }
 
-SystemFunction FindSystemFunction(const char *library, const char *name)
-{
-    HMODULE module = GetModuleHandleA(library);
-    if (module == NULL)
-        module = LoadLibraryA(library);
-    return module != NULL ? (SystemFunction)GetProcAddress(module, name) : NULL;
-}
-
 // ---- Explorer --------------------------------------------------------------
 
 void OpenExplorerAt(const char *target, bool reportFailure)

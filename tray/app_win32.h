@@ -4,6 +4,10 @@
 #include <windows.h>
 
 #include "app.h"  // ToolKind
+#include "platform_win32.h"  // FindSystemFunction, CurrentPlatform
+
+struct ToolStart;
+struct ToolSystem;
 
 enum { PathTextSize = 512 };
 
@@ -20,11 +24,6 @@ extern const char BoxTitle[];       // the caption of every message box
 
 // app_win32.cpp
 void ShowHelpTopic(HWND owner, int *result, int topic);
-// A function that not every system has, looked up at run time in a system
-// library, which is loaded if need be and stays loaded; null when either
-// is missing.  The caller casts it to the function's own type.
-typedef void (*SystemFunction)(void);
-SystemFunction FindSystemFunction(const char *library, const char *name);
 // Starts Explorer at target (up to 2,047 characters, never cut) under the
 // wait cursor; shows the Explorer failure message when reportFailure is set
 // and the start failed.
@@ -41,6 +40,14 @@ void LaunchTool(ToolKind tool);
 // the main window adds its icons again on it.
 void WatchShellRestart(void);
 bool IsShellRestartMessage(UINT message);
+
+// toolstart_win32.cpp
+// The NT system the tools run on, its drives as they are now; null on
+// Windows 95, 98 and ME.
+const ToolSystem *CurrentToolSystem(void);
+// Carries out a planned start (disktools.h) and, when wait is set, waits
+// for the tool to end; false when it could not be started.
+bool StartTool(ToolStart *start, bool wait);
 
 // settings_win32.cpp
 // The Windows directory, or false when it cannot be had or does not fit.

@@ -7,6 +7,7 @@
 
 // " " + the longest drive list + " /U" + " /detailed" + the terminator.
 static_assert(ToolArgumentsSize >= 1 + (DriveListSize - 1) + 3 + 10 + 1, "arguments are cut");
+static_assert((int)ToolLineSize >= (int)ToolCommandLineSize, "a command line of the 9x tools fits a start");
 
 // The tasks in the order in which they are examined.
 struct TaskEntry {
@@ -120,6 +121,14 @@ bool TaskCommandLine(const SettingsRecord &s, MaintenanceTask task, char *dest, 
     return AppendText(dest, size, arguments) && whole;
 }
 
+bool PlanTaskStart(const SettingsRecord &s, MaintenanceTask task, const ToolSystem *system, ToolStart *start)
+{
+    if (system != nullptr)
+        return PlanNtToolStart(s, Tasks[task].tool, StartPurpose::Reminder, *system, start);
+    memset(start, 0, sizeof *start);
+    return TaskCommandLine(s, task, start->commandLine, sizeof start->commandLine);
+}
+
 bool TaskQuestion(const SettingsRecord &s, MaintenanceTask task, char *dest, size_t size)
 {
     int interval = s.*Tasks[task].interval;
@@ -165,10 +174,9 @@ void RunReminderPass(const ReminderOps &ops)
             break;
         case AnswerYes: {
             // A cut command line would start something else: it is never
-            // started (the buffer is large enough, so this stays theory).
-            char commandLine[ToolCommandLineSize];
-            if (TaskCommandLine(Settings, task, commandLine, sizeof commandLine) &&
-                ops.startAndWait(commandLine)) {
+            // started, nor is a run with no volume to work on.
+            ToolStart start;
+            if (PlanTaskStart(Settings, task, ops.system(), &start) && ops.startAndWait(&start)) {
                 last = today;
                 changed = true;
             } else {

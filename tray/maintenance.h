@@ -6,6 +6,7 @@
 #include <stdint.h>
 
 #include "app.h"
+#include "disktools.h"
 #include "settings.h"
 
 enum {
@@ -46,6 +47,10 @@ bool DefragArguments(const SettingsRecord &s, char *dest, size_t size);
 // always enough.
 bool TaskCommandLine(const SettingsRecord &s, MaintenanceTask task, char *dest, size_t size);
 
+// The start of a task's tool: on Windows 95, 98 and ME (no system) the
+// command line above, on the NT family that of PlanNtToolStart.
+bool PlanTaskStart(const SettingsRecord &s, MaintenanceTask task, const ToolSystem *system, ToolStart *start);
+
 // The question of a task, formatted with its interval.
 bool TaskQuestion(const SettingsRecord &s, MaintenanceTask task, char *dest, size_t size);
 // The message shown when a task's tool cannot be started.
@@ -63,10 +68,11 @@ ReminderAnswer ReminderAnswerFor(int boxResult);
 struct ReminderOps {
     int (*today)(void);                        // TodayDayNumber
     ReminderAnswer (*ask)(const char *question);
-    // Starts the command line and waits for the tool to end; false when it
-    // could not be started.  The text is writable, as process creation
-    // may need.
-    bool (*startAndWait)(char *commandLine);
+    // The NT system the tools run on; null on Windows 95, 98 and ME.
+    const ToolSystem *(*system)(void);
+    // Starts the tool and waits for it to end; false when it could not be
+    // started.  The command line is writable, as process creation may need.
+    bool (*startAndWait)(ToolStart *start);
     void (*showFailure)(const char *message);
     void (*saveSettings)(void);
 };

@@ -14,23 +14,14 @@ static ReminderAnswer AskReminder(const char *question)
     return ReminderAnswerFor(MessageBoxA(MainWindow, question, BoxTitle, MB_YESNOCANCEL | MB_ICONQUESTION));
 }
 
-static bool StartToolAndWait(char *commandLine)
+static bool StartToolAndWait(ToolStart *start)
 {
-    STARTUPINFOA startup = {};
-    startup.cb = sizeof startup;
-    PROCESS_INFORMATION process = {};
+    // Nothing else is handled while the tool runs: the tools run one after
+    // another and start-up goes on after the last one.
     SetCursor(LoadCursorA(NULL, IDC_WAIT));
-    BOOL started = CreateProcessA(NULL, commandLine, NULL, NULL, FALSE, 0, NULL, NULL,
-                                  &startup, &process);
-    if (started) {
-        // Nothing else is handled while the tool runs: the tools run one
-        // after another and start-up goes on after the last one.
-        WaitForSingleObject(process.hProcess, INFINITE);
-        CloseHandle(process.hThread);
-        CloseHandle(process.hProcess);
-    }
+    bool started = StartTool(start, true);
     SetCursor(LoadCursorA(NULL, IDC_ARROW));
-    return started != FALSE;
+    return started;
 }
 
 static void ShowStartFailure(const char *message)
@@ -40,7 +31,7 @@ static void ShowStartFailure(const char *message)
 
 void RunMaintenanceReminders(void)
 {
-    static const ReminderOps Ops = {TodayDayNumber, AskReminder, StartToolAndWait,
+    static const ReminderOps Ops = {TodayDayNumber, AskReminder, CurrentToolSystem, StartToolAndWait,
                                     ShowStartFailure, SaveSettings};
     RunReminderPass(Ops);
 }

@@ -56,6 +56,16 @@ void ApplyDefaultToolLocations(const char *windowsDir)
             DefaultToolPath(d.field, LocationSize, windowsDir, d.fileName);
 }
 
+void ApplySystemToolLocations(const Platform &platform, const char *systemDir)
+{
+    if (!platform.nt)
+        return;
+    if (Settings.szScanLocation[0] == '\0')
+        DefaultToolPath(Settings.szScanLocation, LocationSize, systemDir, "chkdsk.exe");
+    if (Settings.szDefragmentLocation[0] == '\0' && HasDefragTool(platform))
+        DefaultToolPath(Settings.szDefragmentLocation, LocationSize, systemDir, "defrag.exe");
+}
+
 bool SettingsFilePath(const char *windowsDir, char *out, size_t size)
 {
     DefaultToolPath(out, size, windowsDir, SettingsFileName);

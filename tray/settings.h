@@ -3,6 +3,8 @@
 #include <stddef.h>
 #include <stdio.h>
 
+#include "platform.h"
+
 enum {
     LocationSize = 512,   // tool locations, terminator included
     DriveListSize = 128,  // drive lists, terminator included
@@ -58,6 +60,12 @@ SettingsRecord InitialSettings(void);
 // unless the directory is a drive root such as "C:\" (exactly 3 characters).
 // Leaves dest empty when the directory is empty or the result would not fit.
 void DefaultToolPath(char *dest, size_t size, const char *windowsDir, const char *fileName);
+
+// On the NT family, which has neither ScanDisk nor the 9x defragmenter,
+// fills an empty szScanLocation with chkdsk.exe in the system folder and,
+// from XP on, an empty szDefragmentLocation with defrag.exe there.  Nothing
+// on Windows 95, 98 and ME.  Runs before ApplyDefaultToolLocations.
+void ApplySystemToolLocations(const Platform &platform, const char *systemDir);
 
 // Fills each of szExplorerLocation, szScanLocation and szDefragmentLocation
 // that is still empty with its program in the Windows directory.

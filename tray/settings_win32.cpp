@@ -88,6 +88,12 @@ void SaveSettings(void)
 
 void FillDefaultToolLocations(void)
 {
+    // The system folder's own tools first, where the system has them.
+    char systemDir[WindowsDirSize];
+    if (!GetSystemDir(systemDir, sizeof systemDir))
+        systemDir[0] = '\0';  // the 9x defaults below, or nothing
+    ApplySystemToolLocations(CurrentPlatform(), systemDir);
+
     char windowsDir[WindowsDirSize];
     if (!GetWindowsDir(windowsDir, sizeof windowsDir))
         windowsDir[0] = '\0';  // the locations stay empty

@@ -6,6 +6,7 @@
 
 #include "app.h"
 #include "commands.h"
+#include "disktools.h"
 #include "settings.h"
 
 static const char TaskbarCreatedName[] = "TaskbarCreated";
@@ -59,14 +60,14 @@ void UpdateTrayIcons(HWND window, DWORD operation)
 
 void LaunchTool(ToolKind tool)
 {
-    char command[LocationSize];  // a location is started whole
-    UINT result = 0;
-    if (BuildToolCommand(Settings, tool, command, sizeof command)) {
+    ToolStart start;
+    bool started = false;
+    if (PlanIconStart(Settings, tool, CurrentToolSystem(), &start)) {
         SetCursor(LoadCursorA(NULL, IDC_WAIT));
-        result = WinExec(command, StartShowCommand);
+        started = StartTool(&start, false);
         SetCursor(LoadCursorA(NULL, IDC_ARROW));
     }
-    if (result < 32)
+    if (!started)
         MessageBoxA(MainWindow, ToolInfoFor(tool).failureMessage, BoxTitle, MB_OK | MB_ICONWARNING);
 }
 

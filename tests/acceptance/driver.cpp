@@ -269,6 +269,14 @@ HWND FindVisibleTopLevel(const char *className, const char *title)
     return nullptr;
 }
 
+HWND WaitVisibleTopLevel(const char *className, const char *what)
+{
+    HWND window = nullptr;
+    if (!WaitFor([&] { return (window = FindVisibleTopLevel(className, nullptr)) != nullptr; }))
+        Fail("no %s appeared", what);
+    return window;
+}
+
 HWND FindProgramWindow(DWORD processId, const char *className, const char *title)
 {
     HWND window = nullptr;
@@ -486,10 +494,7 @@ bool PopupMenuShown()
 
 HWND WaitPopupMenu()
 {
-    HWND menu = nullptr;
-    if (!WaitFor([&] { return (menu = FindVisibleTopLevel("#32768", nullptr)) != nullptr; }))
-        Fail("no popup menu appeared");
-    return menu;
+    return WaitVisibleTopLevel("#32768", "popup menu");
 }
 
 void ChooseMenuPosition(int position)
@@ -1169,9 +1174,17 @@ std::string WaitSettingsRewritten()
 
 // ---------------------------------------------------------------- recorder
 namespace {
-std::string RecorderLog(const char *name)
+// C:\rec, or the system folder: for a 32-bit driver, the 64-bit one.
+std::string RecorderFolder(bool system)
 {
-    std::string path = std::string("C:\\rec\\") + name;
+    BOOL wow64 = FALSE;
+    IsWow64Process(GetCurrentProcess(), &wow64);
+    return !system ? "C:\\rec" : WindowsFile(wow64 ? "Sysnative" : "system32");
+}
+
+std::string RecorderLog(const char *name, bool system)
+{
+    std::string path = RecorderFolder(system) + "\\" + name;
     size_t dot = path.rfind('.');
     if (dot == std::string::npos || path.find('\\', dot) != std::string::npos)
         dot = path.size();
@@ -1179,38 +1192,66 @@ std::string RecorderLog(const char *name)
 }
 }  // namespace
 
-std::string InstallRecorder(const char *name)
+std::string InstallRecorder(const char *name, bool system)
 {
-    std::string path = std::string("C:\\rec\\") + name;
+    std::string path = RecorderFolder(system) + "\\" + name;
     if (!CopyFileA("C:\\rec\\recorder.exe", path.c_str(), FALSE))
         Fail("cannot copy the recorder to %s", path.c_str());
-    RemoveFile(RecorderLog(name));
-    return path;
+    RemoveFile(RecorderLog(name, system));
+    return system ? WindowsFile("system32") + "\\" + name : path;
 }
 
-std::vector<std::string> RecorderLines(const char *name)
+std::vector<std::string> RecorderLines(const char *name, bool system)
 {
     std::vector<std::string> lines;
     std::string bytes;
-    if (!ReadFileBytes(RecorderLog(name), &bytes))
+    if (!ReadFileBytes(RecorderLog(name, system), &bytes))
         return lines;
     size_t start = 0;
     size_t end;
-    // Only whole lines: the recorder ends each with CR LF.
+    // Only whole lines: the recorder ends each with CR LF.  A 32-bit console
+    // names the 64-bit system folder Sysnative: the lines say System32, as
+    // the programs do.
     while ((end = bytes.find("\r\n", start)) != std::string::npos) {
-        lines.push_back(bytes.substr(start, end - start));
+        std::string line = bytes.substr(start, end - start);
+        size_t at = line.find("\\Sysnative\\");
+        lines.push_back(at == std::string::npos ? line : line.replace(at, 11, "\\system32\\"));
         start = end + 2;
     }
     return lines;
 }
 
-std::vector<std::string> WaitRecorderLines(const char *name, size_t count)
+std::vector<std::string> WaitRecorderLines(const char *name, size_t count, bool system)
 {
     std::vector<std::string> lines;
-    if (!WaitFor([&] { return (lines = RecorderLines(name)).size() >= count; }))
+    if (!WaitFor([&] { return (lines = RecorderLines(name, system)).size() >= count; }))
         Fail("the recorder %s logged %u command lines, expected %u", name, (unsigned)lines.size(),
              (unsigned)count);
     return lines;
+}
+
+// ---------------------------------------------------------------- consoles
+HWND WaitConsoleWindow()
+{
+    return WaitVisibleTopLevel("WineConsoleClass", "console window");
+}
+
+void PressEnterInConsole(HWND console)
+{
+    Step("Enter in the console");
+    PostMessageA(console, WM_KEYDOWN, VK_RETURN, 0x001C0001);
+    PostMessageA(console, WM_CHAR, '\r', 0x001C0001);
+    PostMessageA(console, WM_KEYUP, VK_RETURN, 0xC01C0001);
+}
+
+// ---------------------------------------------------------------- Windows version
+void UseWindowsVersion(const char *version)
+{
+    Step("Wine reports %s", version);
+    LONG result = RegSetKeyValueA(HKEY_CURRENT_USER, "Software\\Wine", "Version", REG_SZ, version,
+                                  (DWORD)strlen(version) + 1);
+    if (result != ERROR_SUCCESS)
+        Fail("cannot set the Windows version %s (error %ld)", version, (long)result);
 }
 
 // ---------------------------------------------------------------- registry
@@ -1416,6 +1457,9 @@ int RunScenario(const Scenario &scenario)
     ProcessesBefore = ProcessIds();
     int result = 0;
     try {
+        // Windows 98 unless the scenario chooses another system: whatever
+        // an earlier scenario chose, passed or failed, ends here.
+        UseWindowsVersion("win98");
         StartShellWindows();
         CheckDrives(scenario.drives);
         Step("scenario %s", scenario.name);

@@ -362,11 +362,26 @@ std::string WaitSettingsRewritten();
 // ---------------------------------------------------------------- recorder
 // Copies the recorder to C:\rec\<name> (for instance "explorer.exe") and
 // returns that path; started, it appends its command line to C:\rec\<base>.log.
-std::string InstallRecorder(const char *name);
+// With system, to the system folder instead (C:\windows\system32, the 64-bit
+// one, which the harness cleans as well), where it stands in for chkdsk.exe
+// and the like.
+std::string InstallRecorder(const char *name, bool system = false);
 // The command lines logged so far by the recorder copy <name>.
-std::vector<std::string> RecorderLines(const char *name);
+std::vector<std::string> RecorderLines(const char *name, bool system = false);
 // Waits until the copy has logged at least count lines; returns them all.
-std::vector<std::string> WaitRecorderLines(const char *name, size_t count);
+std::vector<std::string> WaitRecorderLines(const char *name, size_t count, bool system = false);
+
+// ---------------------------------------------------------------- consoles
+// The visible console window of a command the programs started, waited
+// for; and Enter pressed in it, as a user ends "pause".
+HWND WaitConsoleWindow();
+void PressEnterInConsole(HWND console);
+
+// ---------------------------------------------------------------- Windows version
+// The version Wine reports to the programs started from now on (value
+// Version of HKCU\Software\Wine): "win98" (every scenario starts with it),
+// "winxp", "win7", "win10" ...
+void UseWindowsVersion(const char *version);
 
 // ---------------------------------------------------------------- registry
 bool ReadRegistryText(HKEY root, const char *key, const char *value, std::string *text);

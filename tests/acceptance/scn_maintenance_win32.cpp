@@ -173,6 +173,115 @@ SCENARIO(reminder_question_owned_by_the_window_whose_icons_a_new_taskbar_gets)
     ExitTessaron(tessaron);
 }
 
+// ---- The NT family: chkdsk and defrag from the system folder -------------
+
+namespace {
+
+std::string Joined(const std::vector<std::string> &lines)
+{
+    std::string text;
+    for (const std::string &line : lines)
+        text += line + "|";
+    return text;
+}
+
+// Wine reports this version, chkdsk.exe and defrag.exe stand in the system
+// folder (the 64-bit one only, as on 64-bit Windows) and both tasks are
+// due; Yes to the first question.
+struct SystemTools {
+    std::string c = InstallRecorder("chkdsk.exe", true), d = InstallRecorder("defrag.exe", true);
+};
+Program StartDueTasks(const char *version, std::vector<std::string> settings)
+{
+    UseWindowsVersion(version);
+    int today = TodayDayNumber();
+    settings.insert(settings.end(), {"iEnableMaintenance = YES", "iScanInterval = 7",
+                                     Line("iLastScan", DaysBefore(today, 8)), "iDefragmentInterval = 7",
+                                     Line("iLastDefragment", DaysBefore(today, 8))});
+    WriteSettings(settings);
+    Program tessaron = StartTessaron();
+    Answer("disk scan", "a disk scan", 7, IDYES);
+    return tessaron;
+}
+
+void AnswerDefragmentYes()
+{
+    Answer("disk defragmentation", "disk defragmentation", 7, IDYES);
+}
+
+}  // namespace
+
+// The defaults name the system's tools; XP's defrag takes one volume, as
+// chkdsk does everywhere: one run per hard disk (C:, E: and Wine's Z:; not
+// the CD-ROM), in order, each pass waiting for its console.
+SCENARIO_DRIVES(nt_xp_reminders_run_the_system_tools_one_volume_at_a_time, "d:cdrom e:hd")
+{
+    CHECK_TEXT(PresentDrives(), "CDEZ");
+    SystemTools t;
+    Program tessaron = StartDueTasks("winxp", {});
+    AnswerDefragmentYes();
+    WaitStartUpFinished(tessaron);
+    CHECK_TEXT(Joined(RecorderLines("chkdsk.exe", true)), t.c + " C: /f|" + t.c + " E: /f|" + t.c + " Z: /f|");
+    CHECK_TEXT(Joined(RecorderLines("defrag.exe", true)), t.d + " C:|" + t.d + " E:|" + t.d + " Z:|");
+    std::string file = ReadFileOrFail(SettingsPath()), today = std::to_string(TodayDayNumber());
+    CHECK_TEXT(SettingsLine(file, "iLastScan") + SettingsLine(file, "iLastDefragment") +
+                   SettingsLine(file, "szScanLocation") + SettingsLine(file, "szDefragmentLocation"),
+               "iLastScan = " + today + "iLastDefragment = " + today + "szScanLocation = " + t.c +
+                   "szDefragmentLocation = " + t.d);
+    ExitTessaron(tessaron);
+}
+
+// Where ScanDisk would not close by itself, or the defragmenter would
+// prompt, the console waits for a key, and the pass waits for the console.
+// 7's defrag takes the volumes in one run.
+SCENARIO(nt_win7_reminder_waits_while_the_console_stays_open)
+{
+    SystemTools t;
+    Program tessaron = StartDueTasks("win7", {"iStartStopSetting = NO", "iIgnore = YES", "iDefragmentMode = THREE",
+                                              "iDefragmentDisplayMode = TWO"});
+    CHECK_TEXT(Joined(WaitRecorderLines("chkdsk.exe", 2, true)), t.c + " C:|" + t.c + " Z:|");
+    HWND console = WaitConsoleWindow();
+    CheckNoMessageBox(1500);
+    PressEnterInConsole(console);
+    WaitWindowGone(console);
+    AnswerDefragmentYes();
+    CHECK_TEXT(Joined(WaitRecorderLines("defrag.exe", 1, true)), t.d + " C: Z: /x /v|");
+    console = WaitConsoleWindow();
+    CHECK(TrayCalls().empty());
+    PressEnterInConsole(console);
+    WaitStartUpFinished(tessaron);
+    ExitTessaron(tessaron);
+}
+
+// A typed drive list gives only its drive letters.  The defragmenter's
+// window, located where a user of 64-bit Windows finds it, only in the
+// 64-bit system folder, starts (from the shipped 32-bit program too) and
+// is waited for.  A click on the ScanDisk icon runs the same check in a
+// console that stays open.
+SCENARIO(nt_win10_typed_drives_the_defragmenter_window_and_the_scandisk_icon)
+{
+    SystemTools t;
+    std::string window = InstallRecorder("dfrgui.exe", true);
+    Program tessaron = StartDueTasks("win10", {"iScanDiskDrivesSetting = ONE", "szDrivesToScan = z:, C:\\ & calc, c:",
+                                               "szDefragmentLocation = " + window});
+    AnswerDefragmentYes();
+    WaitStartUpFinished(tessaron);
+    CHECK_TEXT(Joined(RecorderLines("chkdsk.exe", true)), t.c + " Z: /f|" + t.c + " C: /f|");
+    // Through the shell, which quotes the program (a 32-bit program's
+    // console "start" adds a blank).
+    std::vector<std::string> lines = RecorderLines("dfrgui.exe", true);
+    CHECK_EQ(lines.size(), (size_t)1);
+    CHECK_TEXT(lines[0].substr(0, lines[0].find_last_not_of(' ') + 1), "\"" + window + "\"");
+    CHECK_TEXT(SettingsLine(ReadFileOrFail(SettingsPath()), "iLastDefragment"),
+               Line("iLastDefragment", TodayDayNumber()));
+
+    PostTrayMouse(tessaron, IconScanDisk, WM_LBUTTONDOWN);
+    CHECK_EQ(WaitRecorderLines("chkdsk.exe", 4, true).size(), (size_t)4);
+    HWND console = WaitConsoleWindow();
+    ExitTessaron(tessaron);
+    CHECK(IsWindowVisible(console));
+}
+
 namespace {
 
 std::string Warning(char letter, const char *megabytes)

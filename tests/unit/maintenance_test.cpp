@@ -155,9 +155,10 @@ ReminderAnswer ScriptAsk(const char *question)
     char a = script.nextAnswer < script.answers.size() ? script.answers[script.nextAnswer++] : 'C';
     return ReminderAnswerFor(a == 'Y' ? BoxResultYes : a == 'N' ? BoxResultNo : a == '0' ? 0 : BoxResultCancel);
 }
-bool ScriptStart(char *commandLine)
+const ToolSystem *ScriptSystem(void) { return nullptr; }  // Windows 95, 98 and ME
+bool ScriptStart(ToolStart *start)
 {
-    script.log.push_back(std::string("start ") + commandLine);
+    script.log.push_back(std::string("start ") + start->commandLine);
     return script.nextStart < script.starts.size() && script.starts[script.nextStart++] == '1';
 }
 void ScriptFailure(const char *message)
@@ -171,7 +172,7 @@ void ScriptSave(void)
     script.log.push_back("save " + std::to_string(Settings.iLastScan) + " " + std::to_string(Settings.iLastDefragment) +
                          " " + std::to_string(Settings.iLastBackup) + " " + std::to_string(Settings.iLastCompression));
 }
-const ReminderOps Ops = {ScriptToday, ScriptAsk, ScriptStart, ScriptFailure, ScriptSave};
+const ReminderOps Ops = {ScriptToday, ScriptAsk, ScriptSystem, ScriptStart, ScriptFailure, ScriptSave};
 
 TEST(RunReminderPass, TableOfCases)
 {

@@ -1,0 +1,30 @@
+// The system the programs run on, as a plain value: Windows 95, 98 and ME
+// or the NT family, its version, and whether a 32-bit program runs on
+// 64-bit Windows.  platform_win32.cpp fills it once; everything that
+// differs between the systems is decided from it, here and in the portable
+// code that takes it.  Portable: no <windows.h>.
+#pragma once
+
+struct Platform {
+    bool nt;     // the NT family (2000 to 11); false: Windows 95, 98 and ME
+    int major;   // 4.10 for Windows 98, 5.1 for XP, 6.2 for 8 to 11 ...
+    int minor;
+    bool wow64;  // a 32-bit process on 64-bit Windows: System32 is redirected
+};
+
+inline bool IsNtVersionAtLeast(const Platform &p, int major, int minor)
+{
+    return p.nt && (p.major > major || (p.major == major && p.minor >= minor));
+}
+
+// Vista and later: the consent prompt, and tools that need an administrator.
+inline bool IsVistaOrLater(const Platform &p)
+{
+    return IsNtVersionAtLeast(p, 6, 0);
+}
+
+// XP and later have defrag.exe in the system folder; 2000 has none.
+inline bool HasDefragTool(const Platform &p)
+{
+    return IsNtVersionAtLeast(p, 5, 1);
+}
