@@ -17,6 +17,15 @@ enable_language(RC)
 add_compile_options(-Wall -Wextra -Werror -Wdate-time -Os
   -ffile-prefix-map=${CMAKE_SOURCE_DIR}/= -ffile-prefix-map=${CMAKE_BINARY_DIR}/=)
 add_link_options(-static -s -Wl,--no-insert-timestamp)
+# The shipped programs run on every processor Windows 98 runs on, the i486
+# with its FPU and up: the compiler's default for this toolchain is the
+# Pentium Pro, whose conditional moves a Pentium or a K6 lacks.  The
+# toolchain's start-up objects are built for the Pentium Pro as well, so the
+# shipped programs start from common/startup_win32.c instead
+# (tessaron_windows_layer); tools/pecheck --i486 checks every instruction.
+if(TESSARON_SHIPPED)
+  add_compile_options(-march=i486)
+endif()
 
 # The version of CMakeLists.txt, for the resource scripts and the tests.
 foreach(part MAJOR MINOR PATCH TWEAK)
@@ -41,6 +50,20 @@ function(tessaron_windows_layer target)
     # Windows 98 and ME load subsystem version 4.x only.
     target_link_options(${target} PRIVATE -Wl,--subsystem,windows:4.0)
   endif()
+  if(type STREQUAL "EXECUTABLE")
+    # Our own start-up, built for the i486 with the rest.  The twin starts
+    # from it too, so that every acceptance scenario runs it.  The programs
+    # need no pseudo-relocations, which only the toolchain's start-up
+    # applies: the link fails rather than leave one unapplied.
+    if(TESSARON_SHIPPED)
+      set(entry _WinMainCRTStartup)  # the 32-bit C names' underscore
+    else()
+      set(entry WinMainCRTStartup)
+    endif()
+    target_sources(${target} PRIVATE ${CMAKE_SOURCE_DIR}/common/startup_win32.c)
+    target_link_options(${target} PRIVATE -nostartfiles -Wl,-e,${entry}
+      -Wl,--disable-runtime-pseudo-reloc)
+  endif()
 endfunction()
 foreach(core common_core tray_core setup_core kelvey_core)
   get_target_property(type ${core} TYPE)
@@ -62,6 +85,13 @@ file(GLOB WINDOWS_RULES CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/cmake/win-*.cmake)
 foreach(rule IN LISTS WINDOWS_RULES)
   include(${rule})
 endforeach()
+
+# A program built for the Pentium Pro, as this toolchain builds by default,
+# which the instruction check must refuse (tests/dist/pentiumpro.cmake).
+if(TESSARON_SHIPPED AND NOT TESSARON_DIST_ONLY)
+  add_executable(pentiumpro WIN32 ${CMAKE_SOURCE_DIR}/tests/dist/pentiumpro.c)
+  target_compile_options(pentiumpro PRIVATE -march=pentiumpro -O2)
+endif()
 
 # What runs under Wine: the acceptance driver and its recorder.
 if(NOT TESSARON_SHIPPED AND NOT TESSARON_DIST_ONLY)

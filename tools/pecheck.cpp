@@ -3,12 +3,16 @@
 //
 //   pecheck [-v] <reviewed imports list> <program>...
 //   pecheck --version <version> <program>...
+//   pecheck --i486 <objdump> <program>...
 //
 // Each program must be an i386 program of subsystem version 4.x that
 // imports only from the DLLs the list names and only the functions it
 // lists (tools/pe-imports.txt: each with the first Windows that exports
 // it).  With --version, each program's version resource must name the
-// product and that version instead.  Prints every objection as
+// product and that version instead.  With --i486, every instruction that
+// objdump finds in each program must be one the i486 and its FPU have,
+// the least processor Windows 98 runs on (tools/lib/i486.h).  Prints every
+// objection as
 // "<program>: <reason>" and exits 1 if any program has one; -v also lists
 // the imports.
 #include <cstdio>
@@ -18,6 +22,7 @@
 #include <string>
 #include <vector>
 
+#include "i486.h"
 #include "pefile.h"
 
 namespace {
@@ -48,10 +53,54 @@ std::string VersionSummary(const pefile::Version &v)
     return summary;
 }
 
+// The objections to the instructions of one program, at most Shown of
+// them printed; false when it has any or cannot be disassembled.
+bool CheckInstructions(const char *objdump, const char *path)
+{
+    const int Shown = 20;
+    std::string name = BaseName(path);
+    std::string command = std::string("'") + objdump + "' -d --no-show-raw-insn '" + path + "'";
+    FILE *pipe = popen(command.c_str(), "r");
+    if (pipe == nullptr) {
+        std::printf("%s: cannot run %s\n", name.c_str(), objdump);
+        return false;
+    }
+    long instructions = 0, refused = 0;
+    std::string line;
+    for (int c; (c = std::fgetc(pipe)) != EOF;) {
+        if (c != '\n') {
+            line += (char)c;
+            continue;
+        }
+        std::string address, why = i486::Objection(line, &address);
+        if (!address.empty())
+            instructions++;
+        if (!why.empty() && ++refused <= Shown)
+            std::printf("%s: 0x%s: %s\n", name.c_str(), address.c_str(), why.c_str());
+        line.clear();
+    }
+    int status = pclose(pipe);
+    if (status != 0 || instructions == 0) {
+        std::printf("%s: %s could not disassemble it\n", name.c_str(), objdump);
+        return false;
+    }
+    if (refused > Shown)
+        std::printf("%s: ... %ld more instructions an i486 lacks\n", name.c_str(), refused - Shown);
+    if (refused == 0)
+        std::printf("%s: %ld instructions, all of the i486 and its FPU\n", name.c_str(), instructions);
+    return refused == 0;
+}
+
 }  // namespace
 
 int main(int argc, char **argv)
 {
+    if (argc > 3 && std::strcmp(argv[1], "--i486") == 0) {
+        int failed = 0;
+        for (int i = 3; i < argc; i++)
+            failed += CheckInstructions(argv[2], argv[i]) ? 0 : 1;
+        return failed == 0 ? 0 : 1;
+    }
     int first = 1;
     bool verbose = argc > 1 && std::strcmp(argv[1], "-v") == 0;
     const char *version = argc > 2 && std::strcmp(argv[1], "--version") == 0 ? argv[2] : nullptr;
@@ -59,7 +108,8 @@ int main(int argc, char **argv)
         first += version ? 2 : 1;
     if (argc - first < (version ? 1 : 2)) {
         std::fprintf(stderr, "usage: pecheck [-v] <reviewed imports list> <program>...\n"
-                             "       pecheck --version <version> <program>...\n");
+                             "       pecheck --version <version> <program>...\n"
+                             "       pecheck --i486 <objdump> <program>...\n");
         return 2;
     }
     std::string text, error;

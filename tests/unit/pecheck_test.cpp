@@ -1,8 +1,10 @@
 #include <gtest/gtest.h>
 
+#include <cstring>
 #include <string>
 #include <vector>
 
+#include "i486.h"
 #include "pefile.h"
 
 namespace {
@@ -179,3 +181,47 @@ TEST(PeCheck, ReadsTheVersionResource)
 }
 
 }  // namespace
+
+TEST(I486Check, InstructionsByTheirLines)
+{
+    // One line of objdump's disassembly, and the start of the objection ("" = runs on an i486).
+    const struct {
+        const char *line;
+        const char *objection;
+    } cases[] = {
+        {"  401000:\tpush   %ebp", ""},
+        {"  401001:\tmovzbl 0x8(%ebp),%eax", ""},
+        {"  401005:\trep stos %eax,%es:(%edi)", ""},
+        {"  401007:\tlock cmpxchg %ecx,(%edx)", ""},
+        {"  40100b:\tbswap  %eax", ""},
+        {"  40100d:\tsetne  %al", ""},
+        {"  401010:\tjecxz  0x401020", ""},
+        {"  401012:\tfildll 0x8(%esp)", ""},
+        {"  401016:\tfnstsw %ax", ""},
+        {"  401018:\tfucompp", ""},
+        {"  40101a:\tnop", ""},
+        {"  40101b:\t(bad)", ""},
+        {"Disassembly of section .text:", ""},
+        {"00401000 <.text>:", ""},
+        {"  401020:\tcmovge %edx,%eax", "cmovge: conditional move"},
+        {"  401023:\tfcmovbe %st(1),%st", "fcmovbe: conditional move"},
+        {"  401025:\tfucomip %st(1),%st", "fucomip: FPU compare"},
+        {"  401027:\tcpuid", "cpuid: Pentium"},
+        {"  401029:\trdtsc", "rdtsc: Pentium"},
+        {"  40102b:\tlock cmpxchg8b (%esi)", "cmpxchg8b: Pentium"},
+        {"  40102f:\tnopw   0x0(%eax,%eax,1)", "nopw: multi-byte NOP"},
+        {"  401035:\tcs nopw 0x0(%eax,%eax,1)", "nopw: multi-byte NOP"},
+        {"  40103f:\tmovd   %eax,%mm0", "movd: MMX register %mm0"},
+        {"  401042:\tmovss  0x4(%esp),%xmm1", "movss: SSE register %xmm1"},
+        {"  401048:\tpopcnt %eax,%edx", "popcnt: not an instruction of the i486"},
+    };
+    for (const auto &c : cases) {
+        std::string address;
+        std::string objection = i486::Objection(c.line, &address);
+        EXPECT_EQ(objection.compare(0, strlen(c.objection), c.objection), 0) << c.line << " -> " << objection;
+        EXPECT_EQ(objection.empty(), c.objection[0] == '\0') << c.line << " -> " << objection;
+        if (!objection.empty()) {
+            EXPECT_EQ(address, std::string(c.line + 2, 6)) << c.line;
+        }
+    }
+}
