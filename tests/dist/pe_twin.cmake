@@ -13,7 +13,7 @@ if(result EQUAL 0)
 endif()
 foreach(program IN LISTS programs)
   foreach(reason "machine 0x8664, not i386" "subsystem version 5.2, above 4.x"
-                 "__iob_func, which is not on the list of reviewed imports")
+                 "_vscprintf, which is not on the list of reviewed imports")
     string(REGEX MATCH "${program}: [^\n]*${reason}" found "${out}")
     if(NOT found)
       message(SEND_ERROR "expected \"${program}: ...${reason}\"")
