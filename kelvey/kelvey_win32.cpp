@@ -6,9 +6,11 @@
 #include <string.h>
 
 #include "install.h"
+#include "platform_win32.h"
 #include "startup_win32.h"
 #include "textops.h"
 #include "uninstall.h"
+#include "virtualstore.h"
 
 static RemoveResult AbsentOrFailed(void)
 {
@@ -27,6 +29,38 @@ static RemoveResult RemoveFile(const char *path)
     if (attributes & FILE_ATTRIBUTE_READONLY)
         SetFileAttributesA(path, attributes & ~FILE_ATTRIBUTE_READONLY);
     return DeleteFileA(path) ? RemoveDone : RemoveFailed;
+}
+
+// Where Vista and later gave the tray program its own copies of its
+// Windows-directory files: set from Vista on, empty before.
+static char WindowsDir[UninstallTextSize];
+static char LocalAppData[UninstallTextSize];
+
+typedef HRESULT(WINAPI *FolderPathFunction)(HWND, int, HANDLE, DWORD, LPSTR);
+
+static void FindVirtualStore(const char *windowsDir)
+{
+    CopyText(WindowsDir, sizeof WindowsDir, windowsDir);
+    if (!IsVistaOrLater(CurrentPlatform()))
+        return;
+    // CSIDL_LOCAL_APPDATA (0x1c), in shell32 from 2000 on.
+    FolderPathFunction folderPath = (FolderPathFunction)FindSystemFunction("shell32.dll", "SHGetFolderPathA");
+    char path[MAX_PATH] = "";
+    if (folderPath != NULL && SUCCEEDED(folderPath(NULL, 0x1c, NULL, 0, path)))
+        CopyText(LocalAppData, sizeof LocalAppData, path);
+}
+
+// A file the script lists, and its VirtualStore copy where there is one.
+static RemoveResult RemoveListedFile(const char *path)
+{
+    RemoveResult result = RemoveFile(path);
+    char copy[UninstallTextSize];
+    if (LocalAppData[0] != '\0' && VirtualStoreCopy(path, WindowsDir, LocalAppData, copy, sizeof copy)) {
+        RemoveResult copied = RemoveFile(copy);
+        if (copied == RemoveFailed || (copied == RemoveDone && result == RemoveAbsent))
+            result = copied;
+    }
+    return result;
 }
 
 static RemoveResult RemoveEmptyFolder(const char *path)
@@ -131,7 +165,7 @@ static RemoveResult RemoveStartupShortcut(char *path, size_t size)
 }
 
 static const KelveyOps Win32KelveyOps = {
-    RemoveFile, RemoveEmptyFolder, RemoveRegistryKey, RemoveGroup, RemoveStartupShortcut,
+    RemoveListedFile, RemoveEmptyFolder, RemoveRegistryKey, RemoveGroup, RemoveStartupShortcut,
 };
 
 // Reads the whole script; false when it cannot be read or is too large to
@@ -163,6 +197,7 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int)
     UINT windowsLength = GetWindowsDirectoryA(windowsDir, sizeof windowsDir);
     if (windowsLength == 0 || windowsLength >= sizeof windowsDir)
         windowsDir[0] = '\0';  // then no file counts as the product's own there
+    FindVirtualStore(windowsDir);
 
     static char message[3 * UninstallListSize];
     size_t length = 0;

@@ -1169,30 +1169,30 @@ std::string WaitSettingsRewritten()
 
 // ---------------------------------------------------------------- recorder
 namespace {
-std::string RecorderLog(const char *name)
+// <folder>\<name> with ".log" for its extension.
+std::string RecorderLog(const std::string &folder, const char *name)
 {
-    std::string path = std::string("C:\\rec\\") + name;
+    std::string path = folder + "\\" + name;
     size_t dot = path.rfind('.');
     if (dot == std::string::npos || path.find('\\', dot) != std::string::npos)
         dot = path.size();
     return path.substr(0, dot) + ".log";
 }
-}  // namespace
 
-std::string InstallRecorder(const char *name)
+std::string CopyRecorder(const std::string &folder, const char *name)
 {
-    std::string path = std::string("C:\\rec\\") + name;
+    std::string path = folder + "\\" + name;
     if (!CopyFileA("C:\\rec\\recorder.exe", path.c_str(), FALSE))
         Fail("cannot copy the recorder to %s", path.c_str());
-    RemoveFile(RecorderLog(name));
+    RemoveFile(RecorderLog(folder, name));
     return path;
 }
 
-std::vector<std::string> RecorderLines(const char *name)
+std::vector<std::string> LoggedLines(const std::string &log)
 {
     std::vector<std::string> lines;
     std::string bytes;
-    if (!ReadFileBytes(RecorderLog(name), &bytes))
+    if (!ReadFileBytes(log, &bytes))
         return lines;
     size_t start = 0;
     size_t end;
@@ -1204,13 +1204,99 @@ std::vector<std::string> RecorderLines(const char *name)
     return lines;
 }
 
-std::vector<std::string> WaitRecorderLines(const char *name, size_t count)
+std::vector<std::string> WaitLoggedLines(const std::string &log, size_t count)
 {
     std::vector<std::string> lines;
-    if (!WaitFor([&] { return (lines = RecorderLines(name)).size() >= count; }))
-        Fail("the recorder %s logged %u command lines, expected %u", name, (unsigned)lines.size(),
+    if (!WaitFor([&] { return (lines = LoggedLines(log)).size() >= count; }))
+        Fail("the recorder %s logged %u command lines, expected %u", log.c_str(), (unsigned)lines.size(),
              (unsigned)count);
     return lines;
+}
+
+// The system folder as the driver reaches it: a 32-bit driver on 64-bit
+// Windows goes through Sysnative to the folder the programs call System32.
+std::string SystemFolderForDriver()
+{
+    typedef BOOL(WINAPI * IsWow64Function)(HANDLE, PBOOL);
+    IsWow64Function isWow64 =
+        (IsWow64Function)(void *)GetProcAddress(GetModuleHandleA("kernel32.dll"), "IsWow64Process");
+    BOOL wow64 = FALSE;
+    if (isWow64 != nullptr && isWow64(GetCurrentProcess(), &wow64) && wow64)
+        return WindowsFile("Sysnative");
+    return WindowsFile("system32");
+}
+}  // namespace
+
+std::string InstallRecorder(const char *name)
+{
+    return CopyRecorder("C:\\rec", name);
+}
+
+std::vector<std::string> RecorderLines(const char *name)
+{
+    return LoggedLines(RecorderLog("C:\\rec", name));
+}
+
+std::vector<std::string> WaitRecorderLines(const char *name, size_t count)
+{
+    return WaitLoggedLines(RecorderLog("C:\\rec", name), count);
+}
+
+std::string InstallSystemRecorder(const char *name)
+{
+    CopyRecorder(SystemFolderForDriver(), name);
+    return WindowsFile("system32") + "\\" + name;
+}
+
+std::vector<std::string> SystemRecorderLines(const char *name)
+{
+    return LoggedLines(RecorderLog(SystemFolderForDriver(), name));
+}
+
+std::vector<std::string> WaitSystemRecorderLines(const char *name, size_t count)
+{
+    return WaitLoggedLines(RecorderLog(SystemFolderForDriver(), name), count);
+}
+
+// ---------------------------------------------------------------- consoles
+namespace {
+const char ConsoleClass[] = "WineConsoleClass";
+}
+
+bool ConsoleWindowShown()
+{
+    return FindVisibleTopLevel(ConsoleClass, nullptr) != nullptr;
+}
+
+HWND WaitConsoleWindow()
+{
+    HWND console = nullptr;
+    if (!WaitFor([&] { return (console = FindVisibleTopLevel(ConsoleClass, nullptr)) != nullptr; }))
+        Fail("no console window appeared");
+    return console;
+}
+
+void PressEnterInConsole(HWND console)
+{
+    Step("Enter in the console");
+    PostMessageA(console, WM_KEYDOWN, VK_RETURN, 0x001C0001);
+    PostMessageA(console, WM_CHAR, '\r', 0x001C0001);
+    PostMessageA(console, WM_KEYUP, VK_RETURN, 0xC01C0001);
+}
+
+// ---------------------------------------------------------------- Windows version
+void UseWindowsVersion(const char *version)
+{
+    Step("Wine reports %s", version);
+    HKEY key;
+    LONG result =
+        RegCreateKeyExA(HKEY_CURRENT_USER, "Software\\Wine", 0, nullptr, 0, KEY_WRITE, nullptr, &key, nullptr);
+    if (result == ERROR_SUCCESS) {
+        result = RegSetValueExA(key, "Version", 0, REG_SZ, (const BYTE *)version, (DWORD)strlen(version) + 1);
+        RegCloseKey(key);
+    }
+    if (result != ERROR_SUCCESS)
+        Fail("cannot set the Windows version %s (error %ld)", version, (long)result);
 }
 
 // ---------------------------------------------------------------- registry
@@ -1238,6 +1324,18 @@ void DeleteRegistryKey(HKEY root, const char *key)
         result = RegDeleteKeyA(root, key);
     if (result != ERROR_SUCCESS && result != ERROR_FILE_NOT_FOUND)
         Fail("cannot delete the registry key %s (error %ld)", key, (long)result);
+}
+
+void SetRegistryText(HKEY root, const char *key, const char *value, const std::string &text)
+{
+    HKEY opened;
+    LONG result = RegCreateKeyExA(root, key, 0, nullptr, 0, KEY_WRITE, nullptr, &opened, nullptr);
+    if (result == ERROR_SUCCESS) {
+        result = RegSetValueExA(opened, value, 0, REG_SZ, (const BYTE *)text.c_str(), (DWORD)text.size() + 1);
+        RegCloseKey(opened);
+    }
+    if (result != ERROR_SUCCESS)
+        Fail("cannot set %s\\%s (error %ld)", key, value, (long)result);
 }
 
 void CreateRegistryKey(HKEY root, const char *key)
@@ -1416,6 +1514,9 @@ int RunScenario(const Scenario &scenario)
     ProcessesBefore = ProcessIds();
     int result = 0;
     try {
+        // Windows 98 unless the scenario chooses another system; a scenario
+        // that failed never leaves its choice to the next one.
+        UseWindowsVersion("win98");
         StartShellWindows();
         CheckDrives(scenario.drives);
         Step("scenario %s", scenario.name);
@@ -1428,6 +1529,12 @@ int RunScenario(const Scenario &scenario)
         result = 1;
     }
     EndStartedProcesses();
+    try {
+        UseWindowsVersion("win98");
+    } catch (const ScenarioFailure &failure) {
+        printf("FAILED: %s: %s\n", scenario.name, failure.what());
+        result = 1;
+    }
     if (result == 0)
         printf("PASSED: %s (%.2f s)\n", scenario.name, (GetTickCount() - StartTick) / 1000.0);
     fflush(stdout);

@@ -367,11 +367,34 @@ std::string InstallRecorder(const char *name);
 std::vector<std::string> RecorderLines(const char *name);
 // Waits until the copy has logged at least count lines; returns them all.
 std::vector<std::string> WaitRecorderLines(const char *name, size_t count);
+// The same in the system folder (C:\windows\system32), the 64-bit one also
+// when the driver itself runs as a 32-bit program: installs the recorder
+// there as name and returns its path as the programs name it; the harness
+// removes it and its log after the scenario.
+std::string InstallSystemRecorder(const char *name);
+std::vector<std::string> SystemRecorderLines(const char *name);
+std::vector<std::string> WaitSystemRecorderLines(const char *name, size_t count);
+
+// ---------------------------------------------------------------- consoles
+// The visible console window of a command the programs started (Wine's
+// console host), waited for; and Enter pressed in it, as a user ends
+// "pause".
+HWND WaitConsoleWindow();
+bool ConsoleWindowShown();
+void PressEnterInConsole(HWND console);
+
+// ---------------------------------------------------------------- Windows version
+// The version Wine reports to the programs started from now on (value
+// Version of HKCU\Software\Wine): "win98", "winxp", "win7", "win10" ...  Every
+// scenario starts, and ends, with "win98".
+void UseWindowsVersion(const char *version);
 
 // ---------------------------------------------------------------- registry
 bool ReadRegistryText(HKEY root, const char *key, const char *value, std::string *text);
 bool RegistryKeyExists(HKEY root, const char *key);
 void CreateRegistryKey(HKEY root, const char *key);  // with its parents; present is fine
+// Sets a text value (the key's default value for ""), creating the key.
+void SetRegistryText(HKEY root, const char *key, const char *value, const std::string &text);
 // The registry is not reset between scenarios (the Wine session lives on):
 // a scenario that writes keys removes them first, so that it starts clean.
 void DeleteRegistryKey(HKEY root, const char *key);  // with its subkeys; absent is fine
