@@ -1,5 +1,6 @@
-// Kelvey, the uninstaller: started as "<own path> <script path>", it asks
-// once and then removes what the script lists.
+// Kelvey, the uninstaller: started as "<own path> <script path>", it checks
+// that the system's uninstall list runs it on that script, asks once and
+// then removes what the script lists.
 #include <windows.h>
 
 #include <stdio.h>
@@ -76,7 +77,9 @@ static RemoveResult RemoveEmptyFolder(const char *path)
         return AbsentOrFailed();
     if (!(attributes & FILE_ATTRIBUTE_DIRECTORY))
         return RemoveAbsent;
-    return RemoveDirectoryA(folder) ? RemoveDone : RemoveFailed;
+    if (RemoveDirectoryA(folder))
+        return RemoveDone;
+    return GetLastError() == ERROR_DIR_NOT_EMPTY ? RemoveKept : RemoveFailed;
 }
 
 // Removes the key with all its subkeys and values.
@@ -164,8 +167,40 @@ static RemoveResult RemoveStartupShortcut(char *path, size_t size)
     return RemoveFile(path);
 }
 
+typedef DWORD(WINAPI *LongPathFunction)(LPCSTR, LPSTR, DWORD);
+
+static bool FullLongPath(const char *path, char *out, size_t size)
+{
+    DWORD length = GetFullPathNameA(path, (DWORD)size, out, NULL);
+    if (length == 0 || length >= size)
+        return false;
+    // Windows 95 has no GetLongPathNameA; there the full path must do.
+    // Looked up once, without a static initialised by a call (that would
+    // bring in the C++ library's guard and calls Windows 98 lacks).
+    static LongPathFunction longPath;
+    static bool looked;
+    if (!looked) {
+        longPath = (LongPathFunction)FindSystemFunction("kernel32.dll", "GetLongPathNameA");
+        looked = true;
+    }
+    char longer[UninstallTextSize];
+    // A path that does not exist (yet or any more) keeps its full form.
+    if (longPath != NULL) {
+        length = longPath(out, longer, sizeof longer);
+        if (length > 0 && length < sizeof longer)
+            CopyText(out, size, longer);
+    }
+    return true;
+}
+
+static bool MachineText(const char *subkey, const char *value, char *out, size_t size)
+{
+    return QueryRegistryText(HKEY_LOCAL_MACHINE, subkey, value, out, size);
+}
+
 static const KelveyOps Win32KelveyOps = {
     RemoveListedFile, RemoveEmptyFolder, RemoveRegistryKey, RemoveGroup, RemoveStartupShortcut,
+    FullLongPath, MachineText,
 };
 
 // Reads the whole script; false when it cannot be read or is too large to
@@ -193,18 +228,25 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int)
     char scriptPath[UninstallTextSize] = "";
     ScriptPathFromCommandLine(GetCommandLineA(), ownPath, scriptPath, sizeof scriptPath);
 
-    char windowsDir[UninstallTextSize] = "";
-    UINT windowsLength = GetWindowsDirectoryA(windowsDir, sizeof windowsDir);
-    if (windowsLength == 0 || windowsLength >= sizeof windowsDir)
-        windowsDir[0] = '\0';  // then no file counts as the product's own there
+    char windowsDir[UninstallTextSize], systemDir[UninstallTextSize];
+    // Unknown (empty), no file counts as the product's own there or in a folder.
+    GetSystemFolder(GetWindowsDirectoryA, windowsDir, sizeof windowsDir);
+    GetSystemFolder(GetSystemDirectoryA, systemDir, sizeof systemDir);
     FindVirtualStore(windowsDir);
 
     static char message[3 * UninstallListSize];
     size_t length = 0;
     if (scriptPath[0] == '\0' ||
         !ReadScriptFile(scriptPath, ScriptData, sizeof ScriptData, &length) ||
-        !ReadUninstallScript(ScriptData, length, windowsDir, &Plan)) {
+        !ReadUninstallScript(ScriptData, length, windowsDir, systemDir, &Plan)) {
         FormatUnreadable(message, sizeof message, scriptPath);
+        MessageBoxA(NULL, message, KelveyCaption, MB_OK | MB_ICONWARNING);
+        return 1;
+    }
+    static Registration registration;
+    Vouching vouching = CheckRegistration(Plan.product, scriptPath, ownPath, Win32KelveyOps, &registration);
+    if (vouching != Vouched) {
+        FormatNotVouched(message, sizeof message, vouching, Plan.product, scriptPath, registration);
         MessageBoxA(NULL, message, KelveyCaption, MB_OK | MB_ICONWARNING);
         return 1;
     }
@@ -215,9 +257,9 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int)
 
     static char failures[UninstallListSize];
     SetCursor(LoadCursorA(NULL, IDC_WAIT));
-    UninstallOutcome outcome = CarryOutUninstall(Plan, scriptPath, Win32KelveyOps, failures, sizeof failures);
+    UninstallOutcome outcome = CarryOutUninstall(Plan, registration, Win32KelveyOps, failures, sizeof failures);
     SetCursor(LoadCursorA(NULL, IDC_ARROW));
-    FormatOutcome(message, sizeof message, Plan, outcome, failures);
+    FormatOutcome(message, sizeof message, Plan, registration, outcome, failures);
     bool complete = RemovedCompletely(Plan, outcome);
     MessageBoxA(NULL, message, KelveyCaption, MB_OK | (complete ? MB_ICONINFORMATION : MB_ICONWARNING));
     return complete ? 0 : 1;

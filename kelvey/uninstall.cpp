@@ -16,12 +16,24 @@ static const char RefusedText[] =
     "damaged or name something that %s did not install:\n\n%s";
 static const char KeptText[] =
     "\n%s stays in the Add/Remove Software list, so that its removal can be run again.";
+static const char UnnamedText[] =
+    "\n%s stays in the Add/Remove Software list, because no line taken from the uninstallation "
+    "data names its entry there (HKEY_LOCAL_MACHINE\\%s).";
 
 // The one product whose Start-up shortcut (not in its script) is removed.
 static const char ShortcutProduct[] = "Tessaron";
 static const char UninstallListKey[] = "Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\";
+// What the 32-bit programs see as Software\ on a 64-bit system; a key
+// below it is judged as the same key below Software\.
+static const char Wow64Name[] = "Wow6432Node";
+static const char Wow64Key[] = "Software\\Wow6432Node\\";
 // Keys below Software that are the system's, never a vendor's.
-static const char *const SystemKeys[] = {"Microsoft", "Classes", "Policies"};
+static const char *const SystemKeys[] = {"Microsoft", "Classes", "Policies", Wow64Name};
+// Names of devices, never of a product; COM and LPT take a digit.
+static const struct {
+    const char *name;
+    bool numbered;
+} DeviceNames[] = {{"CON", false}, {"PRN", false}, {"AUX", false}, {"NUL", false}, {"COM", true}, {"LPT", true}};
 // The product's own files in the Windows directory: prefix, product, suffix.
 static const char *const WindowsFiles[][2] = {
     {"", " - Uninstallation Data"},
@@ -143,13 +155,64 @@ static size_t FolderLength(const char *folder)
     return n > 0 && folder[n - 1] == '\\' ? n - 1 : n;
 }
 
-// The file lies directly inside a folder that the plan's folders name.
-static bool InPlannedFolder(const UninstallPlan &plan, const char *path)
+// The folder is path itself or one of the folders that hold it.
+static bool IsSameOrAbove(const char *folder, const char *path)
+{
+    size_t n = FolderLength(folder);
+    return n > 0 && n <= strlen(path) && SameNoCase(folder, n, path, n) &&
+           (path[n] == '\0' || path[n] == '\\');
+}
+
+FolderVerdict JudgeProductFolder(const char *folder, const char *windowsDir, const char *systemDir)
+{
+    if (!IsAbsolutePath(folder, true))
+        return FolderNotAPath;
+    // Where the system's folders are unknown, no folder is safe.
+    if (windowsDir[0] == '\0' || systemDir[0] == '\0' || IsRootFolder(folder) ||
+        IsSameOrAbove(folder, windowsDir) || IsSameOrAbove(folder, systemDir))
+        return FolderSystemPlace;
+    return FolderUsable;
+}
+
+bool IsProductName(const char *name)
+{
+    if (!IsPlainName(name, strlen(name)) || EqualsNoCase(name, Wow64Name))
+        return false;
+    // A device name stays one with any extension: "NUL.txt" is NUL.
+    const char *dot = strchr(name, '.');
+    size_t base = dot ? (size_t)(dot - name) : strlen(name);
+    while (base > 0 && IsBlank(name[base - 1]))
+        base--;
+    for (const auto &device : DeviceNames)
+        if (base == (device.numbered ? 4u : 3u) && SameNoCase(name, 3, device.name, 3) &&
+            (!device.numbered || (name[3] >= '0' && name[3] <= '9')))
+            return false;
+    return true;
+}
+
+// Another folder of the plan lies inside this one.
+static bool HoldsPlannedFolder(const UninstallPlan &plan, const char *folder)
+{
+    size_t n = FolderLength(folder);
+    for (int i = 0; i < plan.count; i++) {
+        const UninstallEntry &e = plan.entries[i];
+        if (e.kind == KindEmptyFolder && FolderLength(e.text) > n && IsSameOrAbove(folder, e.text))
+            return true;
+    }
+    return false;
+}
+
+// The file lies directly inside a folder of the plan that may hold the
+// product's files.
+static bool InPlannedFolder(const UninstallPlan &plan, const char *windowsDir, const char *systemDir,
+                            const char *path)
 {
     size_t parent = (size_t)(strrchr(path, '\\') - path);
     for (int i = 0; i < plan.count; i++) {
         const UninstallEntry &e = plan.entries[i];
-        if (e.kind == KindEmptyFolder && SameNoCase(path, parent, e.text, FolderLength(e.text)))
+        if (e.kind == KindEmptyFolder && SameNoCase(path, parent, e.text, FolderLength(e.text)) &&
+            JudgeProductFolder(e.text, windowsDir, systemDir) == FolderUsable &&
+            !HoldsPlannedFolder(plan, e.text))
             return true;
     }
     return false;
@@ -169,12 +232,24 @@ static bool IsProductWindowsFile(const char *product, const char *windowsDir, co
     return false;
 }
 
-// Named for the product, below "Software\<vendor>" or in the uninstall list.
-static bool IsProductKey(const char *product, const char *subkey)
+// The key as a 64-bit program names it: "Software\Wow6432Node\" read as
+// "Software\".  False when it does not fit.
+static bool NativeKey(const char *subkey, char *out, size_t size)
 {
-    const char *last = strrchr(subkey, '\\');
-    if (last == nullptr || !ArePlainNames(subkey, false) || !EqualsNoCase(last + 1, product))
+    if (!StartsWithNoCase(subkey, Wow64Key))
+        return CopyText(out, size, subkey);
+    return FormatText(out, size, "Software\\%s", subkey + strlen(Wow64Key));
+}
+
+// Named for the product, below "Software\<vendor>" or in the uninstall list.
+static bool IsProductKey(const char *product, const char *text)
+{
+    char subkey[UninstallTextSize];
+    const char *last = strrchr(text, '\\');
+    if (last == nullptr || !ArePlainNames(text, false) || !EqualsNoCase(last + 1, product) ||
+        EqualsNoCase(product, Wow64Name) || !NativeKey(text, subkey, sizeof subkey))
         return false;
+    last = strrchr(subkey, '\\');
     if (SameNoCase(subkey, (size_t)(last + 1 - subkey), UninstallListKey, strlen(UninstallListKey)))
         return true;
     if (!StartsWithNoCase(subkey, "Software\\"))
@@ -189,21 +264,16 @@ static bool IsProductKey(const char *product, const char *subkey)
     return true;
 }
 
-bool IsRegistration(const UninstallEntry &entry, const char *scriptPath)
-{
-    if (entry.kind == KindRegistryKey)
-        return StartsWithNoCase(entry.text, UninstallListKey);
-    return entry.kind == KindFile && EqualsNoCase(entry.text, scriptPath);
-}
-
-static bool IsAllowed(const UninstallPlan &plan, const char *windowsDir, const UninstallEntry &e)
+static bool IsAllowed(const UninstallPlan &plan, const char *windowsDir, const char *systemDir,
+                      const UninstallEntry &e)
 {
     switch (e.kind) {
     case KindEmptyFolder:
         return IsAbsolutePath(e.text, true);
     case KindFile:
         return IsAbsolutePath(e.text, false) &&
-               (InPlannedFolder(plan, e.text) || IsProductWindowsFile(plan.product, windowsDir, e.text));
+               (InPlannedFolder(plan, windowsDir, systemDir, e.text) ||
+                IsProductWindowsFile(plan.product, windowsDir, e.text));
     case KindRegistryKey:
         return IsProductKey(plan.product, e.text);
     case KindGroup:
@@ -262,31 +332,50 @@ static const RootWord RootWords[] = {
     {"HKEY_CURRENT_USER\\", RootCurrentUser},
 };
 
-enum LineState { LineWhole, LineRefused, LineEnd };
+struct ScriptLine {
+    char text[UninstallLineSize];  // as far as it fits; NUL and Ctrl-Z shown as '?'
+    bool whole;  // ended by a line feed, not too long, nothing after a lone CR, before any end mark
+    bool blank;  // nothing to list: blanks and end marks only, and not too long
+};
 
-// The next line from *at into line: whole (ended by a line feed, CR
-// dropped), refused (longer than line, or cut short by the end of the
-// text; line then holds its beginning, for showing only), or the end.
-// Ctrl-Z and NUL end the text.
-static LineState NextLine(const char *data, size_t length, size_t *at, char *line, size_t size)
+// The next line from *at, through its line feed; false at the end of the
+// data.  A CR before a line end (or another CR) is dropped; a lone CR with
+// text after it makes the line damaged.  NUL and Ctrl-Z end the text
+// (*ended): every line from there on is damaged, and one that holds more
+// than blanks is listed, so that nothing after the mark vanishes unseen.
+static bool NextLine(const char *data, size_t length, size_t *at, bool *ended, ScriptLine *line)
 {
+    if (*at >= length)
+        return false;
     size_t used = 0;
-    bool tooLong = false;
-    while (*at < length && data[*at] != '\x1a' && data[*at] != '\0') {
+    bool lineEnd = false, tooLong = false, loneCr = false, afterCr = false, visible = false;
+    while (*at < length) {
         char c = data[(*at)++];
         if (c == '\n') {
-            line[used] = '\0';
-            return tooLong ? LineRefused : LineWhole;
+            lineEnd = true;
+            break;
         }
-        if (c == '\r')
+        if (c == '\r') {
+            afterCr = afterCr || (*at < length && data[*at] != '\n' && data[*at] != '\r');
             continue;
-        if (used + 1 < size)
-            line[used++] = c;
+        }
+        if (c == '\0' || c == '\x1a') {
+            *ended = true;
+            c = '?';
+        } else if (!IsBlank(c)) {
+            visible = true;
+            loneCr = loneCr || afterCr;
+        }
+        if (used + 1 < sizeof line->text)
+            line->text[used++] = c;
         else
             tooLong = true;
     }
-    line[used] = '\0';
-    return used > 0 || tooLong ? LineRefused : LineEnd;
+    line->text[used] = '\0';
+    TrimRight(line->text);
+    line->whole = lineEnd && !tooLong && !loneCr && !*ended;
+    line->blank = !visible && !tooLong;
+    return true;
 }
 
 // "[KIND] argument" into entry; false for any other line or an argument
@@ -321,26 +410,27 @@ static bool ParseLine(const char *line, UninstallEntry *entry)
 static void Refuse(NoteList &refused, const char *line)
 {
     char shown[100];
+    if (line[0] == '\0')
+        line = "(a line too long to be read, blank at its start)";
     if (!CopyText(shown, sizeof shown, line))
         CopyText(shown + sizeof shown - 4, 4, "...");
     Note(refused, shown);
 }
 
 bool ReadUninstallScript(const char *data, size_t length, const char *windowsDir,
-                         UninstallPlan *plan)
+                         const char *systemDir, UninstallPlan *plan)
 {
     plan->product[0] = '\0';
     plan->count = 0;
     plan->refusedCount = 0;
     plan->refused[0] = '\0';
-    char line[UninstallLineSize];
+    ScriptLine line;
     size_t at = 0;
+    bool ended = false;
     // The product's name decides which keys and groups are its own: it
     // must be whole.
-    if (NextLine(data, length, &at, line, sizeof line) != LineWhole)
-        return false;
-    TrimRight(line);
-    if (!CopyText(plan->product, sizeof plan->product, line) || plan->product[0] == '\0') {
+    if (!NextLine(data, length, &at, &ended, &line) || !line.whole ||
+        !CopyText(plan->product, sizeof plan->product, line.text) || plan->product[0] == '\0') {
         plan->product[0] = '\0';
         return false;  // not a script
     }
@@ -350,23 +440,53 @@ bool ReadUninstallScript(const char *data, size_t length, const char *windowsDir
     // Folders first: a file is judged by the folders of the whole script.
     for (int pass = 0; pass < 2; pass++) {
         at = entriesAt;
-        LineState state;
-        while ((state = NextLine(data, length, &at, line, sizeof line)) != LineEnd) {
-            TrimRight(line);
-            if (line[0] == '\0')
+        ended = false;
+        while (NextLine(data, length, &at, &ended, &line)) {
+            if (line.blank)
                 continue;  // names nothing
             UninstallEntry entry;
-            bool parsed = state == LineWhole && ParseLine(line, &entry);
+            bool parsed = line.whole && ParseLine(line.text, &entry);
             if ((pass == 0) != (parsed && entry.kind == KindEmptyFolder))
                 continue;
-            if (parsed && plan->count < MaxUninstallEntries && IsAllowed(*plan, windowsDir, entry))
+            if (parsed && plan->count < MaxUninstallEntries &&
+                IsAllowed(*plan, windowsDir, systemDir, entry))
                 plan->entries[plan->count++] = entry;
             else
-                Refuse(refused, line);
+                Refuse(refused, line.text);
         }
     }
     plan->refusedCount = refused.count;
     return true;
+}
+
+// The program's own path at the start of a command line: *program and
+// *length receive it; returns what follows, or null for an open quote.
+static const char *SkipProgram(const char *commandLine, const char *ownPath, const char **program,
+                               size_t *length)
+{
+    const char *p = commandLine;
+    while (IsBlank(*p))
+        p++;
+    size_t ownLength = ownPath ? strlen(ownPath) : 0;
+    if (*p == '"') {
+        const char *end = strchr(p + 1, '"');
+        if (end == nullptr)
+            return nullptr;
+        *program = p + 1;
+        *length = (size_t)(end - p - 1);
+        return end + 1;
+    }
+    *program = p;
+    if (ownLength > 0 && StartsWithNoCase(p, ownPath) &&
+        (p[ownLength] == '\0' || IsBlank(p[ownLength]))) {
+        // Our own path may hold blanks; then the first blank is not the end.
+        p += ownLength;
+    } else {
+        while (*p != '\0' && !IsBlank(*p))
+            p++;
+    }
+    *length = (size_t)(p - *program);
+    return p;
 }
 
 bool ScriptPathFromCommandLine(const char *commandLine, const char *ownPath, char *out,
@@ -375,23 +495,11 @@ bool ScriptPathFromCommandLine(const char *commandLine, const char *ownPath, cha
     if (size == 0)
         return false;
     out[0] = '\0';
-    const char *p = commandLine;
-    while (IsBlank(*p))
-        p++;
-    size_t ownLength = ownPath ? strlen(ownPath) : 0;
-    if (*p == '"') {
-        p = strchr(p + 1, '"');
-        if (p == nullptr)
-            return false;
-        p++;
-    } else if (ownLength > 0 && StartsWithNoCase(p, ownPath) &&
-               (p[ownLength] == '\0' || IsBlank(p[ownLength]))) {
-        // Our own path may hold blanks; then the first blank is not the end.
-        p += ownLength;
-    } else {
-        while (*p != '\0' && !IsBlank(*p))
-            p++;
-    }
+    const char *program;
+    size_t programLength;
+    const char *p = SkipProgram(commandLine, ownPath, &program, &programLength);
+    if (p == nullptr)
+        return false;
     while (IsBlank(*p))
         p++;
     if (!CopyText(out, size, p)) {
@@ -407,11 +515,67 @@ bool ScriptPathFromCommandLine(const char *commandLine, const char *ownPath, cha
     return out[0] != '\0';
 }
 
+// ---------------------------------------------------------------- registration
+
+// Both name one file: compared as full long paths, so that short names,
+// relative paths and forward slashes do not matter.
+static bool SamePath(const KelveyOps &ops, const char *a, const char *b)
+{
+    char fullA[UninstallTextSize], fullB[UninstallTextSize];
+    return ops.fullLongPath(a, fullA, sizeof fullA) && ops.fullLongPath(b, fullB, sizeof fullB) &&
+           EqualsNoCase(fullA, fullB);
+}
+
+Vouching CheckRegistration(const char *product, const char *scriptPath, const char *ownPath,
+                           const KelveyOps &ops, Registration *registration)
+{
+    registration->key[0] = registration->script[0] = registration->command[0] = '\0';
+    if (!IsProductName(product) ||
+        !FormatText(registration->key, sizeof registration->key, "%s%s", UninstallListKey, product))
+        return NotAProductName;
+    if (!ops.machineText(registration->key, "UninstallString", registration->command,
+                         sizeof registration->command))
+        return NotRegistered;
+    // The entry's command read by the rule that reads our own.
+    const char *program;
+    size_t programLength;
+    char registeredProgram[UninstallTextSize], registeredScript[UninstallTextSize];
+    if (SkipProgram(registration->command, ownPath, &program, &programLength) == nullptr ||
+        programLength >= sizeof registeredProgram ||
+        !ScriptPathFromCommandLine(registration->command, ownPath, registeredScript, sizeof registeredScript))
+        return RegisteredOtherwise;
+    memcpy(registeredProgram, program, programLength);
+    registeredProgram[programLength] = '\0';
+    if (!SamePath(ops, registeredProgram, ownPath) || !SamePath(ops, registeredScript, scriptPath) ||
+        !ops.fullLongPath(scriptPath, registration->script, sizeof registration->script))
+        return RegisteredOtherwise;
+    return Vouched;
+}
+
+// The key the registration check read, exactly as it read it.
+static bool IsVouchingKey(const UninstallEntry &e, const Registration &registration)
+{
+    return e.kind == KindRegistryKey && e.root == RootLocalMachine && EqualsNoCase(e.text, registration.key);
+}
+
+bool IsRegistration(const UninstallEntry &entry, const Registration &registration,
+                    const KelveyOps &ops)
+{
+    if (entry.kind == KindRegistryKey) {
+        char key[UninstallTextSize];
+        return entry.root == RootLocalMachine && NativeKey(entry.text, key, sizeof key) &&
+               StartsWithNoCase(key, UninstallListKey);
+    }
+    char full[UninstallTextSize];
+    return entry.kind == KindFile && ops.fullLongPath(entry.text, full, sizeof full) &&
+           EqualsNoCase(full, registration.script);
+}
+
 // ---------------------------------------------------------------- removal
 
 struct Removal {
     const UninstallPlan &plan;
-    const char *scriptPath;
+    const Registration &registration;
     const KelveyOps &ops;
     NoteList failures;
 };
@@ -441,12 +605,23 @@ static void Remove(Removal &r, const UninstallEntry &e)
         Note(r.failures, shown);
 }
 
-// The entries of one kind that are the registration, or all the others.
-static void RemoveKind(Removal &r, UninstallKind kind, bool registration)
+enum Part { Ordinary, OtherRegistration, VouchingKey, Script };
+
+static Part PartOf(const Removal &r, const UninstallEntry &e)
+{
+    if (IsVouchingKey(e, r.registration))
+        return VouchingKey;
+    if (!IsRegistration(e, r.registration, r.ops))
+        return Ordinary;
+    return e.kind == KindFile ? Script : OtherRegistration;
+}
+
+// The entries of one kind that belong to this part of the removal.
+static void RemoveKind(Removal &r, UninstallKind kind, Part part)
 {
     for (int i = 0; i < r.plan.count; i++) {
         const UninstallEntry &e = r.plan.entries[i];
-        if (e.kind == kind && IsRegistration(e, r.scriptPath) == registration)
+        if (e.kind == kind && PartOf(r, e) == part)
             Remove(r, e);
     }
 }
@@ -471,33 +646,38 @@ static void RemoveFolders(Removal &r)
     }
 }
 
-UninstallOutcome CarryOutUninstall(const UninstallPlan &plan, const char *scriptPath,
+UninstallOutcome CarryOutUninstall(const UninstallPlan &plan, const Registration &registration,
                                    const KelveyOps &ops, char *failures, size_t size)
 {
-    Removal r = {plan, scriptPath, ops, {failures, size, 0, false}};
+    Removal r = {plan, registration, ops, {failures, size, 0, false}};
     if (size > 0)
         failures[0] = '\0';
-    RemoveKind(r, KindFile, false);
+    RemoveKind(r, KindFile, Ordinary);
     RemoveFolders(r);
-    RemoveKind(r, KindRegistryKey, false);
-    RemoveKind(r, KindGroup, false);
+    RemoveKind(r, KindRegistryKey, Ordinary);
+    RemoveKind(r, KindGroup, Ordinary);
     // The script does not list the Start-up shortcut that setup makes.
     if (EqualsNoCase(plan.product, ShortcutProduct)) {
         char path[UninstallTextSize] = "";
         if (ops.removeStartupShortcut(path, sizeof path) == RemoveFailed)
             Note(r.failures, path);
     }
+    UninstallOutcome outcome = {0, true, false};
+    for (int i = 0; i < plan.count; i++)
+        outcome.named = outcome.named || IsVouchingKey(plan.entries[i], registration);
     // While anything listed may remain, the registration and the script
-    // stay, so that the removal can be run again; the script goes only
-    // after the registration.
-    UninstallOutcome outcome = {r.failures.count, r.failures.count > 0 || plan.refusedCount > 0};
-    if (!outcome.kept) {
-        RemoveKind(r, KindRegistryKey, true);
+    // stay, so that the removal can be run again.  The key that vouched
+    // goes after the registration's other keys, and the script only once
+    // that key is gone: never a registration without its script.
+    if (outcome.named && r.failures.count == 0 && plan.refusedCount == 0) {
+        RemoveKind(r, KindRegistryKey, OtherRegistration);
+        if (r.failures.count == 0)
+            RemoveKind(r, KindRegistryKey, VouchingKey);
         outcome.kept = r.failures.count > 0;
         if (!outcome.kept)
-            RemoveKind(r, KindFile, true);
-        outcome.failed = r.failures.count;
+            RemoveKind(r, KindFile, Script);
     }
+    outcome.failed = r.failures.count;
     return outcome;
 }
 
@@ -512,10 +692,10 @@ void FormatConfirmation(char *out, size_t size, const char *product)
 
 bool RemovedCompletely(const UninstallPlan &plan, const UninstallOutcome &outcome)
 {
-    return outcome.failed == 0 && plan.refusedCount == 0;
+    return outcome.failed == 0 && plan.refusedCount == 0 && !outcome.kept;
 }
 
-void FormatOutcome(char *out, size_t size, const UninstallPlan &plan,
+void FormatOutcome(char *out, size_t size, const UninstallPlan &plan, const Registration &registration,
                    const UninstallOutcome &outcome, const char *failures)
 {
     if (RemovedCompletely(plan, outcome)) {
@@ -533,7 +713,11 @@ void FormatOutcome(char *out, size_t size, const UninstallPlan &plan,
         AppendText(out, size, part);
     }
     if (outcome.kept) {
-        FormatText(part, sizeof part, KeptText, plan.product);
+        // Run again, the removal cannot take an entry that no line names.
+        if (outcome.named)
+            FormatText(part, sizeof part, KeptText, plan.product);
+        else
+            FormatText(part, sizeof part, UnnamedText, plan.product, registration.key);
         AppendText(out, size, part);
     }
 }
@@ -548,4 +732,32 @@ void FormatUnreadable(char *out, size_t size, const char *scriptPath)
     FormatText(out, size,
                "The uninstallation data file could not be read:\n\n%s\n\nNothing has been removed.",
                scriptPath);
+}
+
+void FormatNotVouched(char *out, size_t size, Vouching vouching, const char *product,
+                      const char *scriptPath, const Registration &registration)
+{
+    switch (vouching) {
+    case Vouched:
+        out[0] = '\0';
+        break;
+    case NotAProductName:
+        FormatText(out, size,
+                   "The uninstallation data file\n\n%s\n\nbegins with \"%s\", which is not the name of a "
+                   "product.  Nothing has been removed.",
+                   scriptPath, product);
+        break;
+    case NotRegistered:
+        FormatText(out, size,
+                   "The uninstallation data file\n\n%s\n\nis for \"%s\", which is not in the Add/Remove "
+                   "Software list.  Nothing has been removed.",
+                   scriptPath, product);
+        break;
+    case RegisteredOtherwise:
+        FormatText(out, size,
+                   "The uninstallation data file\n\n%s\n\nis for \"%s\", but the Add/Remove Software list "
+                   "removes %s with another command:\n\n%s\n\nNothing has been removed.",
+                   scriptPath, product, product, registration.command);
+        break;
+    }
 }

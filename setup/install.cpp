@@ -5,6 +5,7 @@
 
 #include "helppages.h"
 #include "textops.h"
+#include "uninstall.h"
 
 const char DefaultInstallFolder[] = "C:\\Tessaron";
 const char FallbackStartupFolder[] = "C:\\WINDOWS\\Start Menu\\Programs\\Startup";
@@ -14,6 +15,15 @@ const char ScriptWarningText[] =
 const char FolderTooLongText[] =
     "The installation folder is too long.  "
     "Please type a folder of at most 246 characters.";
+const char FolderNotAPathText[] =
+    "Tessaron could not be removed again from a folder named this way.  "
+    "Please type a folder such as C:\\Tessaron or \\\\server\\share\\Tessaron: a drive or a network share, "
+    "then the names of folders, with no \\\\?\\ or \\\\.\\ in front, no colon after the drive letter "
+    "and none of the characters * ? \" < > |.";
+const char FolderSystemPlaceText[] =
+    "Tessaron could not be removed again from the root of a drive or network share, from the "
+    "Windows folder or the system folder, or from a folder that holds one of them.  "
+    "Please type a folder of its own, such as C:\\Tessaron.";
 
 static const char ProductName[] = "Tessaron";
 static const char TestFileName[] = "X9LK831M.TMP";
@@ -43,12 +53,6 @@ bool MakeInstallFolder(const char *typed, char *out, size_t size)
     bool fits = CopyText(out, size, typed) && AppendText(out, size, "\\");
     CollapseFolderPath(out, typed);
     return fits && strlen(out) <= InstallFolderLimit;
-}
-
-bool InstallFolderFits(const char *typed)
-{
-    char folder[SetupPathSize];
-    return MakeInstallFolder(typed, folder, sizeof folder);
 }
 
 // Length of the part of a path that is never created: "D:\" (3), "D:" (2),
@@ -343,17 +347,55 @@ static void InstalledFolder(const InstallOps &ops, const char *folder, char *out
     CollapseFolderPath(out, out);
 }
 
+InstallFolderCheck CheckInstallFolder(const InstallOps &ops, const char *typed)
+{
+    char folder[SetupPathSize];
+    if (!MakeInstallFolder(typed, folder, sizeof folder))
+        return InstallFolderTooLong;
+    char installed[SetupPathSize], windowsDir[SetupPathSize] = "", systemDir[SetupPathSize] = "";
+    InstalledFolder(ops, folder, installed, sizeof installed);
+    ops.windowsDirectory(windowsDir, sizeof windowsDir);
+    ops.systemDirectory(systemDir, sizeof systemDir);
+    switch (JudgeProductFolder(installed, windowsDir, systemDir)) {
+    case FolderUsable:
+        return InstallFolderAccepted;
+    case FolderNotAPath:
+        return InstallFolderNotAPath;
+    case FolderSystemPlace:
+        return InstallFolderSystemPlace;
+    }
+    return InstallFolderNotAPath;
+}
+
+const char *InstallFolderRefusal(InstallFolderCheck check)
+{
+    switch (check) {
+    case InstallFolderAccepted:
+        return nullptr;
+    case InstallFolderTooLong:
+        return FolderTooLongText;
+    case InstallFolderNotAPath:
+        return FolderNotAPathText;
+    case InstallFolderSystemPlace:
+        return FolderSystemPlaceText;
+    }
+    return FolderNotAPathText;
+}
+
 bool RunInstallSequence(const InstallOps &ops, const char *typedFolder)
 {
     char windowsDir[SetupPathSize] = "";
     ops.windowsDirectory(windowsDir, sizeof windowsDir);
 
-    char folder[SetupPathSize];
-    if (!MakeInstallFolder(typedFolder, folder, sizeof folder)) {
-        // The folder page refuses such a folder; never work on a cut one.
-        ops.warn(FolderTooLongText);
+    // The folder page refuses such a folder; never work on a cut one, nor
+    // on one that Tessaron could not be removed from.
+    const char *refusal = InstallFolderRefusal(CheckInstallFolder(ops, typedFolder));
+    if (refusal != nullptr) {
+        ops.warn(refusal);
         return false;
     }
+    char folder[SetupPathSize];
+    MakeInstallFolder(typedFolder, folder, sizeof folder);  // accepted, so it fits
     PrepareInstallFolder(ops, folder);
 
     char sourceDir[SetupPathSize] = "";

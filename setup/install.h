@@ -22,12 +22,15 @@ extern const char DefaultInstallFolder[];      // "C:\Tessaron"
 extern const char FallbackStartupFolder[];     // used when the registry has none
 extern const char ScriptWarningText[];
 extern const char FolderTooLongText[];
+extern const char FolderNotAPathText[];
+extern const char FolderSystemPlaceText[];
 
 // What the installation needs from the system.  Every operation returns
 // true on success where the sequence looks at the outcome.
 struct InstallOps {
     const Platform &(*platform)(void);
     void (*windowsDirectory)(char *dir, size_t size);
+    void (*systemDirectory)(char *dir, size_t size);
     void (*currentDirectory)(char *dir, size_t size);
     // The full path of path as the system resolves it against the current
     // directory; false when it cannot (out then holds nothing useful).
@@ -60,7 +63,19 @@ void CollapseFolderPath(char *path, const char *folder);
 // The typed folder with one backslash appended and collapsed; false when
 // it is longer than InstallFolderLimit (out then holds nothing useful).
 bool MakeInstallFolder(const char *typed, char *out, size_t size);
-bool InstallFolderFits(const char *typed);
+
+enum InstallFolderCheck {
+    InstallFolderAccepted,
+    InstallFolderTooLong,
+    InstallFolderNotAPath,     // the uninstaller would take no file from it
+    InstallFolderSystemPlace,  // a root, the Windows or system folder, or above them
+};
+// Whether Tessaron can be installed in the typed folder and removed from
+// it again: the folder as the uninstallation script will name it must be
+// one whose files the uninstaller takes.  Checked before anything is made.
+InstallFolderCheck CheckInstallFolder(const InstallOps &ops, const char *typed);
+// The message that refuses the folder; null when it is accepted.
+const char *InstallFolderRefusal(InstallFolderCheck check);
 
 // Creates the folder and, where it is missing, its parents, never climbing
 // above a drive root or a network share.  path is cut while it works.
@@ -98,7 +113,7 @@ void FindStartupFolder(bool (*query)(char *dir, size_t size), char *out, size_t 
 void StartupShortcutPath(char *out, size_t size, const char *startupFolder);
 void ShortcutTarget(char *out, size_t size, const char *folder);
 
-// The whole sequence for the folder as typed; false when it stopped at a
-// failed copy (its message has been shown).  The uninstallation script
+// The whole sequence for the folder as typed; false when it refused the
+// folder or stopped at a failed copy (its message has been shown).  The uninstallation script
 // names the folder by its full path, as the uninstaller must match it.
 bool RunInstallSequence(const InstallOps &ops, const char *typedFolder);

@@ -11,9 +11,12 @@ static char UninstallKeyClass[] = "None";
 
 static void WindowsDirectory(char *dir, size_t size)
 {
-    UINT length = GetWindowsDirectoryA(dir, (UINT)size);
-    if (length == 0 || length >= size)
-        dir[0] = '\0';
+    GetSystemFolder(GetWindowsDirectoryA, dir, size);
+}
+
+static void SystemDirectory(char *dir, size_t size)
+{
+    GetSystemFolder(GetSystemDirectoryA, dir, size);
 }
 
 static void CurrentDirectory(char *dir, size_t size)
@@ -91,7 +94,7 @@ static void Warn(const char *text)
 }
 
 const InstallOps SetupInstallOps = {
-    CurrentPlatform, WindowsDirectory, CurrentDirectory, FullPath, CreateFolder, TouchFile,
-    RemoveFile, CopyOneFile, ClearReadOnly, WriteScriptFile, RegisterUninstallKey,
+    CurrentPlatform, WindowsDirectory, SystemDirectory, CurrentDirectory, FullPath, CreateFolder,
+    TouchFile, RemoveFile, CopyOneFile, ClearReadOnly, WriteScriptFile, RegisterUninstallKey,
     QueryStartupFolder, CreateShortcut, Warn,
 };

@@ -3,15 +3,19 @@
 #include "setup_win32.h"
 #include "wizard.h"
 
-// The field is read whole; a folder too long for the paths built from it
-// is refused here, and the page stays open.
+// The field is read whole; a folder too long for the paths built from it,
+// or one that Tessaron could not be removed from, is refused here, before
+// anything is made, and the page stays open.
 static void FolderNext(HWND page)
 {
     HWND field = GetDlgItem(page, IDC_INSTALL_PATH);
     int length = GetWindowTextLengthA(field);
     GetDlgItemTextA(page, IDC_INSTALL_PATH, InstallFolder, sizeof InstallFolder);
-    if (length >= (int)sizeof InstallFolder || !InstallFolderFits(InstallFolder)) {
-        ShowSetupWarning(page, FolderTooLongText);
+    const char *refusal = length >= (int)sizeof InstallFolder
+                              ? FolderTooLongText
+                              : InstallFolderRefusal(CheckInstallFolder(SetupInstallOps, InstallFolder));
+    if (refusal != NULL) {
+        ShowSetupWarning(page, refusal);
         SetFocus(field);
         return;
     }

@@ -25,6 +25,10 @@ const char UninstallQuestion[] =
 const char RemovedText[] = "Tessaron has been removed from your computer.";
 const char NotRemovedText[] = "Tessaron has not been removed completely.\n";
 const char KeptText[] = "\nTessaron stays in the Add/Remove Software list, so that its removal can be run again.";
+const char FailedText[] = "\nThe following could not be removed.  Close any program that uses them and try again, "
+                          "or remove them yourself:\n\n";
+const char RefusedText[] = "\nThe following lines of the uninstallation data were left alone, because they are damaged "
+                           "or name something that Tessaron did not install:\n\n";
 
 enum Page { WelcomePage = 12000, FolderPage = 14000, FinishedPage = 13000 };
 
@@ -375,13 +379,59 @@ void ExitSetup(Program &setup, HWND page)
     CHECK_EQ(WaitForExit(setup), 0u);
 }
 
-// The registered uninstaller, confirmed: its report and its exit code.
-void Uninstall(const std::string &report, DWORD code)
+// The uninstaller started on this script, as a user could start it.
+Program StartUninstallerOn(const std::string &script)
 {
-    Program kelvey = StartUninstaller();
-    CheckMessageBox(UninstallQuestion, {IDYES, IDNO}, IDYES, "Uninstall");
+    return StartProgram(WindowsFile("kelvey.exe") + " " + script, "C:\\");
+}
+
+// The registered uninstaller (or the one started on script), confirmed:
+// its report and its exit code.
+void Uninstall(const std::string &report, DWORD code, const std::string &script = "",
+               const char *question = UninstallQuestion)
+{
+    Program kelvey = script.empty() ? StartUninstaller() : StartUninstallerOn(script);
+    CheckMessageBox(question, {IDYES, IDNO}, IDYES, "Uninstall");
     CheckMessageBox(report, {IDOK}, IDOK, "Uninstall");
     CHECK_EQ(WaitForExit(kelvey), code);
+}
+
+// The uninstaller on a script that nothing vouches for: one box saying
+// why, exit code 1, and no question before it.
+void UninstallRefused(const std::string &script, const std::string &why)
+{
+    Program kelvey = StartUninstallerOn(script);
+    CheckMessageBox("The uninstallation data file\n\n" + script + "\n\n" + why + "Nothing has been removed.",
+                    {IDOK}, IDOK, "Uninstall");
+    CHECK_EQ(WaitForExit(kelvey), 1u);
+}
+
+// The file's short (8.3) name, as the system gives it.
+std::string ShortName(const std::string &path)
+{
+    char name[MAX_PATH] = "";
+    DWORD length = GetShortPathNameA(path.c_str(), name, sizeof name);
+    if (length == 0 || length >= sizeof name)
+        Fail("no short name for %s", path.c_str());
+    return name;
+}
+
+void SetRegistryText(HKEY root, const char *key, const char *value, const std::string &text)
+{
+    CreateRegistryKey(root, key);
+    HKEY opened;
+    CHECK(RegOpenKeyExA(root, key, 0, KEY_SET_VALUE, &opened) == ERROR_SUCCESS);
+    CHECK(RegSetValueExA(opened, value, 0, REG_SZ, (const BYTE *)text.c_str(), (DWORD)text.size() + 1) ==
+          ERROR_SUCCESS);
+    RegCloseKey(opened);
+}
+
+// The lines as the uninstaller lists them: without their CRs.
+std::string Listed(std::string lines)
+{
+    for (size_t at = 0; (at = lines.find('\r', at)) != std::string::npos;)
+        lines.erase(at, 1);
+    return lines;
 }
 
 }  // namespace
@@ -571,28 +621,32 @@ SCENARIO(setup_over_an_installation)
     CheckInstalled("C:\\Tessaron\\");
 }
 
-// What cannot be removed is listed, and the registration and the script
-// stay until it is gone, so that the removal can be run again.
+// What cannot be removed (the program, in use) is listed, and the
+// registration and the script stay until it is gone, so that the removal
+// can be run again; started on the script's short name, the uninstaller
+// does exactly what it does on the long one.
 SCENARIO(uninstall_reports_what_stays)
 {
     NoInstallation();
     InstallInto();
-    WriteFileBytes("C:\\Tessaron\\mine.txt", "the user's own\r\n");
-    Uninstall(std::string(NotRemovedText) +
-                  "\nThe following could not be removed.  Close any program that uses them and try again, "
-                  "or remove them yourself:\n\nC:\\Tessaron\\\n" + KeptText,
-              1);
-    CHECK(FileExists("C:\\Tessaron\\mine.txt"));
-    CHECK(!FileExists("C:\\Tessaron\\Tessaron.exe"));
-    CHECK(!FileExists(ShortcutPath()));
-    CHECK(RegistryKeyExists(HKEY_LOCAL_MACHINE, UninstallKey));
-    CHECK(FileExists(WindowsFile(ScriptName)));
-
-    RemoveFile("C:\\Tessaron\\mine.txt");
-    Uninstall(RemovedText, 0);
+    const std::string script = WindowsFile(ScriptName);
+    HANDLE inUse = CreateFileA("C:\\Tessaron\\Tessaron.exe", GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0,
+                               nullptr);
+    CHECK(inUse != INVALID_HANDLE_VALUE);
+    for (const std::string &name : {script, ShortName(script)}) {
+        Step("started on %s", name.c_str());
+        Uninstall(std::string(NotRemovedText) + FailedText + "C:\\Tessaron\\Tessaron.exe\n" + KeptText, 1, name);
+        CHECK(FileExists("C:\\Tessaron\\Tessaron.exe"));
+        CHECK(!FileExists("C:\\Tessaron\\ReadMe.txt"));
+        CHECK(!FileExists(ShortcutPath()));
+        CHECK(RegistryKeyExists(HKEY_LOCAL_MACHINE, UninstallKey));
+        CHECK(FileExists(script));
+    }
+    CloseHandle(inUse);
+    Uninstall(RemovedText, 0, ShortName(script));
     CHECK(!FileExists("C:\\Tessaron"));
     CHECK(!RegistryKeyExists(HKEY_LOCAL_MACHINE, UninstallKey));
-    CHECK(!FileExists(WindowsFile(ScriptName)));
+    CHECK(!FileExists(script));
 }
 
 // A script that also names a file outside the installation, a key not
@@ -618,13 +672,7 @@ SCENARIO(uninstall_leaves_what_the_product_did_not_install)
                               "[REGISTRY KEY] HKEY_LOCAL_MACHINE\\SOFTWARE\\Varnholt\\Tessaron";
     WriteFileBytes(WindowsFile(ScriptName), ReadFileOrFail(WindowsFile(ScriptName)) + added);
 
-    std::string listed = added + "\n";
-    for (size_t at = 0; (at = listed.find("\r", at)) != std::string::npos;)
-        listed.erase(at, 1);
-    Uninstall(std::string(NotRemovedText) +
-                  "\nThe following lines of the uninstallation data were left alone, because they are damaged "
-                  "or name something that Tessaron did not install:\n\n" + listed + KeptText,
-              1);
+    Uninstall(std::string(NotRemovedText) + RefusedText + Listed(added) + "\n" + KeptText, 1);
     CHECK(FileExists("C:\\Outside\\keep.txt"));
     CHECK(RegistryKeyExists(HKEY_CURRENT_USER, OtherKey));
     CHECK(RegistryKeyExists(HKEY_LOCAL_MACHINE, CutKey));
@@ -672,28 +720,42 @@ SCENARIO(audit_setup_main_window_and_non_click_commands)
     CHECK(!FileExists(WindowsFile(ScriptName)));
 }
 
-// An empty folder field installs into the root of setup's current drive;
-// the uninstaller then removes the files there and leaves the root alone
-// without reporting it as something it could not remove.
-SCENARIO(audit_uninstall_after_install_into_drive_root)
+// A folder that Tessaron could not be removed from again is refused on the
+// folder page with a message that says why, before anything is made: a
+// device path, a stream, and (an empty field) the root of the current drive.
+SCENARIO(setup_refuses_folders_it_cannot_uninstall)
 {
     NoInstallation();
-    // The distribution copied to C:, so that the current drive is C:.
-    InstallInto("", IDOK, CopyDistribution("C:\\AuditDist", true));
-
-    const char *const installed[] = {"C:\\Tessaron.hlp", "C:\\Tessaron.exe", "C:\\ReadMe.txt",
-                                     "C:\\Tessaron.txt"};
-    for (const char *path : installed)
-        CHECK(FileExists(path));
-    // The script names the root by its drive.
-    std::string script = ReadFileOrFail(WindowsFile(ScriptName));
-    CHECK(script.find("\r\n[EMPTY FOLDER] C:\\\r\n") != std::string::npos);
-
-    Uninstall(RemovedText, 0);
-    for (const char *path : installed)
-        CHECK(!FileExists(path));
-    CHECK(!FileExists(WindowsFile(ScriptName)));
-    CHECK(!RegistryKeyExists(HKEY_LOCAL_MACHINE, UninstallKey));
+    Program setup = StartSetup(DistFolder());
+    PressButton(WaitPage(WelcomePage), 1);
+    HWND folder = WaitPage(FolderPage);
+    const char *const notAPath =
+        "Tessaron could not be removed again from a folder named this way.  Please type a folder such as "
+        "C:\\Tessaron or \\\\server\\share\\Tessaron: a drive or a network share, then the names of folders, with "
+        "no \\\\?\\ or \\\\.\\ in front, no colon after the drive letter and none of the characters * ? \" < > |.";
+    const char *const systemPlace =
+        "Tessaron could not be removed again from the root of a drive or network share, from the Windows folder "
+        "or the system folder, or from a folder that holds one of them.  Please type a folder of its own, such "
+        "as C:\\Tessaron.";
+    const struct {
+        const char *typed, *text;
+    } refused[] = {
+        {"\\\\?\\C:\\Tessaron", notAPath},
+        {"\\\\.\\C:\\Tessaron", notAPath},
+        {"C:\\Tessaron::$INDEX_ALLOCATION", notAPath},
+        {"", systemPlace},
+    };
+    for (const auto &c : refused) {
+        SetControlText(folder, 14001, c.typed);
+        ClickButton(folder, 1);
+        CheckMessageBox(WaitSetupBox(), c.text, {IDOK}, IDOK);
+        // The page stays, with what was typed.
+        CHECK(IsWindowVisible(folder));
+        CHECK_TEXT(ControlText(folder, 14001), c.typed);
+    }
+    ExitSetup(setup, folder);
+    CheckNothingInstalled();
+    CHECK(!FileExists("C:\\Tessaron"));
 }
 
 // Closing setup's main window (the taskbar's Close, End task) before the
@@ -753,4 +815,97 @@ SCENARIO(setup_and_uninstall_on_windows_10)
     CHECK(!FileExists("C:\\Tessaron"));
     CHECK(!FileExists(store + "\\Tessaron.ini"));
     CHECK(FileExists(store + "\\Other.ini"));
+}
+
+// Installed into a folder that holds other things, Tessaron is removed
+// completely: the folder stays with what it held, the registration goes.
+SCENARIO(uninstall_from_an_existing_folder_is_complete)
+{
+    NoInstallation();
+    const std::string folder = "C:\\Program Files";
+    std::vector<std::string> before = FolderEntries(folder);
+    CHECK(!before.empty());
+    InstallInto(folder.c_str());
+    CHECK_TEXT(ReadFileOrFail(WindowsFile(ScriptName)), ExpectedScript(folder + "\\"));
+    Uninstall(RemovedText, 0);
+    CHECK(FolderEntries(folder) == before);
+    CHECK(!RegistryKeyExists(HKEY_LOCAL_MACHINE, UninstallKey));
+    CHECK(!FileExists(WindowsFile(ScriptName)));
+}
+
+// A script that no entry of the uninstall list runs this uninstaller on
+// (a foreign first line, or setup's own script in another place) removes
+// nothing: one box says why, and the exit code is 1.
+SCENARIO(uninstall_refuses_a_script_nothing_vouches_for)
+{
+    NoInstallation();
+    InstallInto();
+    std::string own = ReadFileOrFail(WindowsFile(ScriptName));
+    std::string body = own.substr(own.find("\r\n"));
+    const std::string win = ReadFileOrFail(WindowsFile("win.ini"));
+    for (const char *product : {"Microsoft", "win", "Startup"}) {
+        std::string script = WindowsFile((std::string(product) + " - Uninstallation Data").c_str());
+        WriteFileBytes(script, product + body + "[FILE] " + WindowsFile("win.ini") + "\r\n[GROUP] " + product + "\r\n");
+        UninstallRefused(script, std::string("is for \"") + product + "\", which is not in the Add/Remove Software list.  ");
+        CHECK(FileExists(script));
+        RemoveFile(script);
+    }
+    MakeFolder("C:\\Copy");
+    std::string copy = std::string("C:\\Copy\\") + ScriptName;
+    WriteFileBytes(copy, own);
+    std::string command;
+    CHECK(ReadRegistryText(HKEY_LOCAL_MACHINE, UninstallKey, "UninstallString", &command));
+    UninstallRefused(copy, "is for \"Tessaron\", but the Add/Remove Software list removes Tessaron with another "
+                           "command:\n\n" + command + "\n\n");
+    CHECK_TEXT(ReadFileOrFail(WindowsFile("win.ini")), win);
+    CheckInstalled("C:\\Tessaron\\");
+}
+
+// A product vouched for by its own entry still cannot name the system's
+// keys as the 32-bit programs see them: they stay, and are listed.
+SCENARIO(uninstall_keeps_the_system_keys_below_wow6432node)
+{
+    const char RunEntry[] = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Run";
+    const char RunKey[] = "Software\\Wow6432Node\\Microsoft\\Windows\\CurrentVersion\\Run";
+    DeleteRegistryKey(HKEY_LOCAL_MACHINE, RunEntry);
+    NoInstallation();
+    InstallInto();  // for the uninstaller in the Windows directory
+    CreateRegistryKey(HKEY_LOCAL_MACHINE, RunKey);
+    CreateRegistryKey(HKEY_CURRENT_USER, RunKey);
+    std::string script = WindowsFile("Run - Uninstallation Data");
+    SetRegistryText(HKEY_LOCAL_MACHINE, RunEntry, "UninstallString", WindowsFile("kelvey.exe") + " " + script);
+    const std::string lines = std::string("[REGISTRY KEY] HKEY_LOCAL_MACHINE\\") + RunKey + "\r\n" +
+                              "[REGISTRY KEY] HKEY_CURRENT_USER\\" + RunKey + "\r\n";
+    WriteFileBytes(script, "Run\r\n" + lines + "[REGISTRY KEY] HKEY_LOCAL_MACHINE\\" + RunEntry + "\r\n");
+    Uninstall("Run has not been removed completely.\n\nThe following lines of the uninstallation data were left "
+              "alone, because they are damaged or name something that Run did not install:\n\n" + Listed(lines) +
+                  "\nRun stays in the Add/Remove Software list, so that its removal can be run again.",
+              1, script, "Are you sure you want to remove Run and all of its components from your computer?");
+    CHECK(RegistryKeyExists(HKEY_LOCAL_MACHINE, RunKey));
+    CHECK(RegistryKeyExists(HKEY_CURRENT_USER, RunKey));
+    CHECK(RegistryKeyExists(HKEY_LOCAL_MACHINE, RunEntry));
+    CHECK(FileExists(script));
+    DeleteRegistryKey(HKEY_LOCAL_MACHINE, RunEntry);
+}
+
+// Setup's script cut after its line 14, by a Ctrl-Z or by its end: what it
+// names goes, what it no longer names is listed, and the registration and
+// the script stay.
+SCENARIO(uninstall_keeps_the_registration_of_a_cut_script)
+{
+    NoInstallation();
+    InstallInto();
+    const std::string script = WindowsFile(ScriptName);
+    std::string whole = ReadFileOrFail(script);
+    size_t cut = whole.find("[REGISTRY KEY]");
+    WriteFileBytes(script, whole.substr(0, cut) + "\x1a" + whole.substr(cut));
+    const std::string unnamed = "\nTessaron stays in the Add/Remove Software list, because no line taken from the "
+                                "uninstallation data names its entry there (HKEY_LOCAL_MACHINE\\Software\\Microsoft\\"
+                                "Windows\\CurrentVersion\\Uninstall\\Tessaron).";
+    Uninstall(std::string(NotRemovedText) + RefusedText + "?" + Listed(whole.substr(cut)) + unnamed, 1);
+    CHECK(!FileExists("C:\\Tessaron"));
+    WriteFileBytes(script, whole.substr(0, cut));
+    Uninstall(std::string(NotRemovedText) + unnamed, 1);
+    CHECK(RegistryKeyExists(HKEY_LOCAL_MACHINE, UninstallKey));
+    CHECK(FileExists(script));
 }

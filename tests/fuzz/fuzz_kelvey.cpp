@@ -2,12 +2,14 @@
 // line, then carries out the plan against recording stand-ins.  Nothing may
 // be read or written outside its buffer; every entry taken must stand
 // whole on a line of its own and pass the refusal rules, checked here
-// independently of the reader; nothing outside the plan is removed; and
-// the registration and the script go only when nothing stays.
+// independently of the reader; every other line that is not blank is
+// listed; nothing outside the plan is removed; the registration goes only
+// when nothing stays, and the script only after the key that vouched.
 #include <ctype.h>
 #include <stdint.h>
 #include <stdlib.h>
 #include <string.h>
+#include <strings.h>
 
 #include <algorithm>
 #include <string>
@@ -22,7 +24,9 @@ static void Check(bool ok)
 }
 
 static UninstallPlan Plan;
+static Registration TheRegistration;
 static std::string Windows;  // lower case, no trailing backslash
+static const char SystemDir[] = "C:\\WINDOWS\\SYSTEM";
 static const char ScriptPath[] = "C:\\WINDOWS\\Tessaron - Uninstallation Data";
 
 static std::string Lower(std::string text)
@@ -49,21 +53,30 @@ static bool Plain(const std::string &name)
            std::all_of(name.begin(), name.end(), [](unsigned char c) { return c >= ' '; });
 }
 
-// "X:\names" or "\\server\share\names", every name plain; a folder may be
-// a root and end in one backslash.
-static bool Absolute(std::string path, bool folder)
+// Where the names begin after "X:\" (3) or "\\" (2); 0 for neither.
+static size_t NamesFrom(const std::string &path)
 {
-    size_t from = path.size() > 2 && isalpha((unsigned char)path[0]) && path.compare(1, 2, ":\\") == 0 ? 3
-                  : path.compare(0, 2, "\\\\") == 0                                            ? 2
-                                                                                               : 0;
-    if (from == 0)
-        return false;
+    return path.size() > 2 && isalpha((unsigned char)path[0]) && path.compare(1, 2, ":\\") == 0 ? 3
+           : path.compare(0, 2, "\\\\") == 0                                            ? 2
+                                                                                        : 0;
+}
+
+static std::vector<std::string> NamesOf(std::string path, bool folder)
+{
+    size_t from = NamesFrom(path);
     if (folder && path.size() > from && path.back() == '\\')
         path.pop_back();
-    std::vector<std::string> names;
-    if (path.size() > from)
-        names = Split(path.substr(from));
-    return names.size() >= (from == 2 ? 2u : 0u) + (folder ? 0u : 1u) && std::all_of(names.begin(), names.end(), Plain);
+    return path.size() > from ? Split(path.substr(from)) : std::vector<std::string>();
+}
+
+// "X:\names" or "\\server\share\names", every name plain; a folder may be
+// a root and end in one backslash.
+static bool Absolute(const std::string &path, bool folder)
+{
+    size_t from = NamesFrom(path);
+    std::vector<std::string> names = NamesOf(path, folder);
+    return from != 0 && names.size() >= (from == 2 ? 2u : 0u) + (folder ? 0u : 1u) &&
+           std::all_of(names.begin(), names.end(), Plain);
 }
 
 static std::string FolderOf(const std::string &folder)
@@ -71,9 +84,33 @@ static std::string FolderOf(const std::string &folder)
     return Lower(folder.back() == '\\' ? folder.substr(0, folder.size() - 1) : folder);
 }
 
+static bool SameOrAbove(const std::string &folder, const std::string &path)
+{
+    return path == folder || path.compare(0, folder.size() + 1, folder + "\\") == 0;
+}
+
+// A folder of the plan whose files can be the product's: not a root, not
+// the Windows or system folder or above them, and no folder of the plan
+// inside it.
+static bool HoldsFiles(const std::string &text)
+{
+    std::string folder = FolderOf(text);
+    if (!Absolute(text, true) || NamesOf(text, true).size() == (NamesFrom(text) == 2 ? 2u : 0u) ||
+        SameOrAbove(folder, Windows) || SameOrAbove(folder, Lower(SystemDir)))
+        return false;
+    for (int i = 0; i < Plan.count; i++) {
+        std::string other = FolderOf(Plan.entries[i].text);
+        if (Plan.entries[i].kind == KindEmptyFolder && other != folder && SameOrAbove(folder, other))
+            return false;
+    }
+    return true;
+}
+
 static bool Allowed(const UninstallEntry &e)
 {
     std::string text = Lower(e.text), product = Lower(Plan.product), parent = text.substr(0, text.rfind('\\'));
+    if (text.compare(0, 21, "software\\wow6432node\\") == 0 && e.kind == KindRegistryKey)
+        text.erase(9, 12);
     std::vector<std::string> names = Split(text);
     switch (e.kind) {
     case KindEmptyFolder:
@@ -83,38 +120,59 @@ static bool Allowed(const UninstallEntry &e)
             return false;
         for (int i = 0; i < Plan.count; i++)
             if (Plan.entries[i].kind == KindEmptyFolder && FolderOf(Plan.entries[i].text) == parent)
-                return true;
+                return HoldsFiles(Plan.entries[i].text);
         return (parent == Windows && (names.back() == product + ".ini" || names.back() == product + " - uninstallation data" ||
                                       names.back() == product + " - uninstallation data.bak")) ||
                text == Windows + "\\start menu\\programs\\" + product + ".lnk";
     case KindRegistryKey:
-        if (names.size() < 3 || names.back() != product || names[0] != "software" || !std::all_of(names.begin(), names.end(), Plain))
+        if (names.size() < 3 || names.back() != product || names[0] != "software" || product == "wow6432node" ||
+            !std::all_of(names.begin(), names.end(), Plain))
             return false;
         return text == "software\\microsoft\\windows\\currentversion\\uninstall\\" + product ||
-               (names[1] != "microsoft" && names[1] != "classes" && names[1] != "policies");
+               (names[1] != "microsoft" && names[1] != "classes" && names[1] != "policies" && names[1] != "wow6432node");
     case KindGroup:
         return Plain(text) && text == product;
     }
     return false;
 }
 
-// The lines after the first that end in a line feed and fit the reader:
-// CR dropped, blanks at the end cut off, as far as Ctrl-Z or NUL.
-static std::vector<std::string> WholeLines(const char *data, size_t size)
+// The lines after the first that the reader takes whole: ended by a line
+// feed, fitting, no text after a lone CR, before any NUL or Ctrl-Z; CR
+// dropped, blanks at the end cut off.  *listable counts every line after
+// the first that is not blank (blanks, CRs and end marks only, and fitting).
+static std::vector<std::string> WholeLines(const char *data, size_t size, int *listable)
 {
     std::vector<std::string> lines;
-    std::string line;
-    for (size_t i = 0; i < size && data[i] != '\x1a' && data[i] != '\0'; i++) {
-        if (data[i] != '\n') {
-            line += data[i] == '\r' ? "" : std::string(1, data[i]);
-        } else {
-            if (line.size() < UninstallLineSize)
-                lines.push_back(line.substr(0, line.find_last_not_of(" \t") + 1));
-            line.clear();
+    *listable = 0;
+    bool first = true, ended = false;
+    for (size_t at = 0; at < size;) {
+        size_t end = at;
+        while (end < size && data[end] != '\n')
+            end++;
+        std::string line;
+        bool loneCr = false, crBefore = false, visible = false, marked = false;
+        for (size_t i = at; i < end; i++) {
+            char c = data[i];
+            if (c == '\r') {
+                crBefore = crBefore || (i + 1 < size && data[i + 1] != '\n' && data[i + 1] != '\r');
+                continue;
+            }
+            marked = marked || c == '\0' || c == '\x1a';
+            if (c != ' ' && c != '\t' && c != '\0' && c != '\x1a') {
+                visible = true;
+                loneCr = loneCr || crBefore;
+            }
+            line += c;
         }
+        ended = ended || marked;
+        bool fits = line.size() < UninstallLineSize;
+        if (!first && (visible || !fits))
+            ++*listable;
+        if (!first && end < size && fits && !loneCr && !ended)
+            lines.push_back(line.substr(0, line.find_last_not_of(" \t") + 1));
+        first = false;
+        at = end + 1;
     }
-    if (!lines.empty())
-        lines.erase(lines.begin());  // the product
     return lines;
 }
 
@@ -134,22 +192,46 @@ static bool OnAWholeLine(const UninstallEntry &e, const std::vector<std::string>
 }
 
 static unsigned Calls, Failed;
+static bool VouchingKeyGone;
 
-// Every removal names an entry of the plan, the registration and the
-// script only when nothing stays.  Results vary with the text.
+static bool FullLongPath(const char *path, char *out, size_t size)
+{
+    out[0] = '\0';
+    strncat(out, path, size - 1);
+    return strlen(path) < size;
+}
+
+static const char *Registered;  // the UninstallString the fake list holds
+static bool MachineText(const char *, const char *, char *out, size_t size)
+{
+    out[0] = '\0';
+    strncat(out, Registered, size - 1);
+    return true;
+}
+
+static const KelveyOps *TheOps;
+
+// Every removal names an entry of the plan, the registration only when
+// nothing stays, the script only after the key that vouched.  Results vary
+// with the text.
 static RemoveResult Pretend(UninstallKind kind, const char *text)
 {
-    bool planned = false;
+    bool planned = false, vouching = false;
     for (int i = 0; i < Plan.count; i++) {
         const UninstallEntry &e = Plan.entries[i];
         if (e.kind == kind && strcmp(e.text, text) == 0) {
             planned = true;
-            Check(!IsRegistration(e, ScriptPath) || (Failed == 0 && Plan.refusedCount == 0));
+            bool registration = IsRegistration(e, TheRegistration, *TheOps);
+            Check(!registration || (Failed == 0 && Plan.refusedCount == 0));
+            Check(!registration || kind != KindFile || VouchingKeyGone);
+            vouching = vouching || (kind == KindRegistryKey && e.root == RootLocalMachine &&
+                                    Lower(text) == Lower(TheRegistration.key));
         }
     }
     Check(planned);
-    RemoveResult result = (RemoveResult)((strlen(text) + ++Calls) % 3);
+    RemoveResult result = (RemoveResult)((strlen(text) + ++Calls) % 4);
     Failed += result == RemoveFailed;
+    VouchingKeyGone = VouchingKeyGone || (vouching && result != RemoveFailed);
     return result;
 }
 
@@ -162,12 +244,12 @@ static RemoveResult RemoveShortcut(char *path, size_t size)
     Check(size > 0 && Lower(Plan.product) == "tessaron");
     path[0] = '\0';
     strncat(path, "C:\\Startup\\Tessaron.LNK", size - 1);
-    RemoveResult result = (RemoveResult)(++Calls % 3);
+    RemoveResult result = (RemoveResult)(++Calls % 4);
     Failed += result == RemoveFailed;
     return result;
 }
 
-static const KelveyOps Ops = {RemoveFile, RemoveFolder, RemoveKey, RemoveGroup, RemoveShortcut};
+static const KelveyOps Ops = {RemoveFile, RemoveFolder, RemoveKey, RemoveGroup, RemoveShortcut, FullLongPath, MachineText};
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
 {
@@ -177,27 +259,38 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     copy[size] = '\0';
     const char *windowsDir = size % 2 ? "C:\\WINDOWS" : "C:\\";
     Windows = FolderOf(windowsDir);
+    TheOps = &Ops;
 
-    if (ReadUninstallScript(copy, size, windowsDir, &Plan)) {
+    if (ReadUninstallScript(copy, size, windowsDir, SystemDir, &Plan)) {
         Check(Plan.product[0] != '\0' && strnlen(Plan.product, sizeof Plan.product) < sizeof Plan.product);
         Check(Plan.count >= 0 && Plan.count <= MaxUninstallEntries);
         Check(strnlen(Plan.refused, sizeof Plan.refused) < sizeof Plan.refused);
-        std::vector<std::string> lines = WholeLines(copy, size);
+        int listable = 0;
+        std::vector<std::string> lines = WholeLines(copy, size, &listable);
         for (int i = 0; i < Plan.count; i++)
             Check(strnlen(Plan.entries[i].text, UninstallTextSize) < UninstallTextSize && Allowed(Plan.entries[i]) &&
                   OnAWholeLine(Plan.entries[i], lines));
+        Check(Plan.count + Plan.refusedCount == listable);  // no line vanishes unlisted
+
+        // The registration as setup writes it, for whatever the product is.
+        std::string command = "C:\\WINDOWS\\kelvey.exe " + std::string(ScriptPath);
+        Registered = command.c_str();
+        CheckRegistration(Plan.product, ScriptPath, "C:\\WINDOWS\\Kelvey.exe", Ops, &TheRegistration);
         size_t listSize = size % 300;
         char *failures = (char *)malloc(listSize + 1);
         Calls = Failed = 0;
-        UninstallOutcome outcome = CarryOutUninstall(Plan, ScriptPath, Ops, failures, listSize);
+        VouchingKeyGone = false;
+        UninstallOutcome outcome = CarryOutUninstall(Plan, TheRegistration, Ops, failures, listSize);
         Check(outcome.failed >= 0 && (unsigned)outcome.failed == Failed);
         Check(Plan.refusedCount == 0 || outcome.kept);
+        Check(outcome.kept == !VouchingKeyGone);  // "stays in the list" exactly when it does
         if (listSize > 0)
             Check(strlen(failures) < listSize);
         static char message[3 * UninstallListSize];
-        FormatOutcome(message, sizeof message, Plan, outcome, listSize ? failures : "");
+        FormatOutcome(message, sizeof message, Plan, TheRegistration, outcome, listSize ? failures : "");
         // A full removal is claimed exactly when nothing was refused or left.
         Check(RemovedCompletely(Plan, outcome) == (strncmp(message + strlen(Plan.product), " has been", 9) == 0));
+        Check(outcome.kept == (strstr(message, " stays in the Add/Remove Software list") != nullptr));
         free(failures);
     }
 
@@ -207,6 +300,13 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     char small[16];
     ScriptPathFromCommandLine(copy, nullptr, small, sizeof small);
     Check(strlen(small) < sizeof small);
+
+    // A registration vouches only for the script its command names.
+    Registered = copy;
+    static Registration registration;
+    if (CheckRegistration("Tessaron", ScriptPath, "C:\\WINDOWS\\Kelvey.exe", Ops, &registration) == Vouched)
+        Check(ScriptPathFromCommandLine(copy, "C:\\WINDOWS\\Kelvey.exe", path, sizeof path) &&
+              strcasecmp(path, ScriptPath) == 0);
 
     free(copy);
     return 0;

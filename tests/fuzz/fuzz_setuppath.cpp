@@ -8,9 +8,11 @@
 //     given cut at one of its backslashes, never for less than its drive
 //     root or network share, and leaves the whole path made when nothing
 //     refuses and the root is there;
-//   - the uninstallation script written for the folder, resolved to its
-//     full path, is taken whole by the uninstaller's own reader: nothing
-//     refused, the folder named as setup resolved it.
+//   - setup accepts the folder exactly when Tessaron can be removed from it
+//     again: the uninstallation script written for it is taken whole by the
+//     uninstaller's own reader (nothing refused, the folder named as setup
+//     resolved it), and every folder of plain names that is no root, no
+//     system folder and none above them is accepted.
 // Input: byte 0 chooses the disk (bit 0: the root exists; bits 1-7: which
 // of the path's first seven folders refuse to be made), byte 1 the size of
 // the folder buffer (below 16: the full path cannot be resolved); the rest, up to a NUL, is the typed text.
@@ -206,6 +208,7 @@ static bool FakeFullPath(const char *p, char *out, size_t size)
 }
 
 static void FakeDirectory(char *dir, size_t size) { snprintf(dir, size, "%s", "C:\\WINDOWS"); }
+static void FakeSystem(char *dir, size_t size) { snprintf(dir, size, "%s", "C:\\WINDOWS\\SYSTEM"); }
 static bool FakeMade(const char *) { return true; }
 static void FakeRemove(const char *) {}
 static bool FakeCopy(const char *, const char *) { return true; }
@@ -228,24 +231,40 @@ static bool IsPlain(const std::string &name)
                         [](char c) { return (unsigned char)c < ' ' || strchr("/:*?\"<>|", c); });
 }
 
+static bool SameOrAbove(std::string folder, std::string path)
+{
+    std::transform(folder.begin(), folder.end(), folder.begin(), [](unsigned char c) { return (char)tolower(c); });
+    std::transform(path.begin(), path.end(), path.begin(), [](unsigned char c) { return (char)tolower(c); });
+    if (!folder.empty() && folder.back() == '\\')
+        folder.pop_back();
+    return path == folder || path.compare(0, folder.size() + 1, folder + "\\") == 0;
+}
+
 static void CheckScript(const std::string &typed, uint8_t choice)
 {
-    static const InstallOps ops = {FakePlatform, FakeDirectory, FakeDirectory, FakeFullPath,
-                                   FakeMade,     FakeMade,      FakeRemove,    FakeCopy,
-                                   FakeRemove,   FakeWriteScript, FakeRegister, FakeStartup,
-                                   FakeShortcut, FakeWarn};
+    static const InstallOps ops = {FakePlatform, FakeDirectory,  FakeSystem,   FakeDirectory,
+                                   FakeFullPath, FakeMade,       FakeMade,     FakeRemove,
+                                   FakeCopy,     FakeRemove,     FakeWriteScript, FakeRegister,
+                                   FakeStartup,  FakeShortcut,   FakeWarn};
     resolveFails = choice < 16;
     resolved.clear();
     script.clear();
-    char folder[SetupPathSize];
-    bool accepted = MakeInstallFolder(typed.c_str(), folder, sizeof folder);
+    bool accepted = CheckInstallFolder(ops, typed.c_str()) == InstallFolderAccepted;
     Check(RunInstallSequence(ops, typed.c_str()) == accepted && accepted == !script.empty());
-    if (!accepted || resolveFails)
+    if (accepted) {
+        // Every folder setup accepts can be uninstalled.
+        static UninstallPlan plan;
+        Check(ReadUninstallScript(script.data(), script.size(), "C:\\WINDOWS", "C:\\WINDOWS\\SYSTEM", &plan));
+        Check(plan.refusedCount == 0 && plan.count == 16);
+    }
+    char folder[SetupPathSize];
+    if (!MakeInstallFolder(typed.c_str(), folder, sizeof folder) || resolveFails)
         return;  // unresolved, the script names the folder as the copies did
     std::string expected = CollapseRule(resolved, resolved.c_str());
-    Check(script.find("\r\n[EMPTY FOLDER] " + expected + "\r\n") != std::string::npos);
-    // A folder the system could make, of a length it accepts: every line
-    // the uninstaller reads back.
+    if (accepted)
+        Check(script.find("\r\n[EMPTY FOLDER] " + expected + "\r\n") != std::string::npos);
+    // And every folder of plain names below a root, away from the system's
+    // folders, is accepted.
     bool network = expected.compare(0, 2, "\\\\") == 0;
     bool plain = expected.size() <= InstallFolderLimit &&
                  (network || (expected.size() >= 3 && isalpha((unsigned char)expected[0]) && expected[1] == ':' && expected[2] == '\\'));
@@ -255,12 +274,9 @@ static void CheckScript(const std::string &typed, uint8_t choice)
         plain = IsPlain(expected.substr(at, end - at));
         at = end + 1;
     }
-    plain = plain && (!network || names >= 2);
-    if (!plain)
-        return;
-    static UninstallPlan plan;
-    Check(ReadUninstallScript(script.data(), script.size(), "C:\\WINDOWS", &plan));
-    Check(plan.refusedCount == 0 && plan.count == 16);
+    plain = plain && names > (network ? 2 : 0) && !SameOrAbove(expected, "C:\\WINDOWS\\SYSTEM");
+    if (plain)
+        Check(accepted);
 }
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)

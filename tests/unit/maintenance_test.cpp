@@ -36,6 +36,7 @@ TEST(IsTaskDue, TableOfCases)
         {1, INT_MIN, 7, true},
         {1, INT_MAX, 7, true},
         {200, 0, 7, true},
+        {200, 0, 1000, true},
         {200, 367, 400, true},
         {200, -5, 1000, true},
         {200, 367, 0, false},

@@ -171,6 +171,9 @@ TEST_F(AppendTest, WritesTheTextAndCrLfApartFromTheLastEntry)
     unlink(path.c_str());
     EXPECT_FALSE(AppendQuickAccessLine(path.c_str(), "C:\\\r\nD:\\", Cut));
     EXPECT_EQ(Bytes(), "<missing>");
+    // A missing list is made.
+    EXPECT_TRUE(AppendQuickAccessLine(path.c_str(), "E:\\", Cut));
+    EXPECT_EQ(Bytes(), "E:\\\r\n");
     Write("C:\\\r\n");
     EXPECT_FALSE(AppendQuickAccessLine(path.c_str(), "", Cut));
     EXPECT_EQ(Bytes(), "C:\\\r\n");

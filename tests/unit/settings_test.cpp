@@ -4,6 +4,7 @@
 #include <stddef.h>
 #include <stdio.h>
 #include <string.h>
+#include <sys/stat.h>
 
 #include <string>
 
@@ -322,9 +323,26 @@ void FirstStart(const char *windowsDir)
 TEST_F(SettingsFile, FirstStartWritesTheFileByteForByte)
 {
     FirstStart("C:\\WINDOWS");
-    ASSERT_TRUE(Save(true));
-    EXPECT_EQ(ReadFile(path), FirstStartFile);
-    EXPECT_EQ(ReadFile(path + ".TMP"), "<missing>");
+    for (bool canReplace : {true, false}) {  // without a replacing move as on Windows 98
+        unlink(path.c_str());
+        ASSERT_TRUE(Save(canReplace));
+        EXPECT_EQ(ReadFile(path), FirstStartFile);
+        EXPECT_EQ(ReadFile(path + ".TMP"), "<missing>");
+    }
+
+    // A file there that cannot be read is not taken for a missing one: the
+    // new file waiting beside it is not read instead.  A root runner takes
+    // another user's identity for the while.
+    WriteFile(path + ".TMP", "iShowBackupIcon = YES\r\n");
+    chmod(dir.c_str(), 0711);
+    chmod(path.c_str(), 0222);
+    bool root = geteuid() == 0;
+    ASSERT_TRUE(!root || seteuid(65534) == 0);
+    bool loaded = LoadSettingsFile(path.c_str());
+    ASSERT_TRUE(!root || seteuid(0) == 0);
+    chmod(path.c_str(), 0644);
+    EXPECT_FALSE(loaded);
+    EXPECT_EQ(Settings.iShowBackupIcon, 0);
 }
 
 TEST_F(SettingsFile, RoundTripAndDefaults)

@@ -96,6 +96,8 @@ TEST(SetupWizard, EveryTransitionOfThePageFlow)
         {"closed on folder", {{1, nullptr}, {0, "E:\\Lost"}}, {}, true, "welcome folder(C:\\Tessaron) "},
         {"closed during exit question", {{-1, nullptr}, {0, nullptr}}, {false}, true, "welcome confirm welcome "},
         {"any other folder result quits", {{1, nullptr}, {7, nullptr}}, {}, true, "welcome folder(C:\\Tessaron) "},
+        {"any other welcome result quits", {{7, nullptr}}, {}, true, "welcome "},
+        {"back from welcome quits", {{-2, nullptr}}, {}, true, "welcome "},
     };
     const WizardOps ops = {FakeShowPage, FakeConfirmExit, FakeInstall, FakeRestart};
     for (const auto &c : cases) {
@@ -127,6 +129,7 @@ TEST(SetupPaths, CollapseBackslashes)
         {"a\\\\\\\\b", "a", "a\\\\b", "a\\\\b"},
         {"\\\\server\\share\\T\\\\x", network, "\\server\\share\\T\\x", "\\\\server\\share\\T\\x"},
         {"\\\\\\server\\share\\", "\\\\\\server", "\\\\server\\share\\", "\\\\server\\share\\"},
+        {"\\\\\\\\srv\\\\x", "\\\\\\\\srv", "\\\\srv\\x", "\\\\srv\\x"},  // four are no network pair
         // The root of the current drive meeting a name is no network path.
         {"\\\\Tessaron.exe", "\\", "\\Tessaron.exe", "\\Tessaron.exe"},
         {"\\\\", "", "\\", "\\"},
@@ -164,7 +167,6 @@ TEST(SetupPaths, InstallFolderFromTheTypedText)
     for (const auto &c : cases) {
         char folder[SetupPathSize];
         EXPECT_EQ(MakeInstallFolder(c.typed.c_str(), folder, sizeof folder), c.fits) << c.typed;
-        EXPECT_EQ(InstallFolderFits(c.typed.c_str()), c.fits) << c.typed;
         if (c.fits) {
             EXPECT_EQ(folder, c.folder);
         }
@@ -232,6 +234,7 @@ TEST(SetupPaths, CreateFolderChain)
 // A machine that logs every operation; folders live on the disk above.
 struct Machine {
     std::string windowsDir = "C:\\WINDOWS";
+    std::string systemDir = "C:\\WINDOWS\\SYSTEM";
     std::set<std::string> missingSources;
     bool scriptFails = false, startupKnown = true, resolves = true;
     std::string startup = "C:\\WINDOWS\\Start Menu\\Programs\\StartUp";
@@ -241,6 +244,7 @@ struct Machine {
 
 void Log(const std::string &line) { machine.log.push_back(line); }
 void FakeWindowsDirectory(char *dir, size_t size) { snprintf(dir, size, "%s", machine.windowsDir.c_str()); }
+void FakeSystemDirectory(char *dir, size_t size) { snprintf(dir, size, "%s", machine.systemDir.c_str()); }
 void FakeCurrentDirectory(char *dir, size_t size) { snprintf(dir, size, "A:\\"); }
 // As the system resolves a path in the current directory A:\ .
 bool FakeFullPath(const char *path, char *out, size_t size)
@@ -283,9 +287,9 @@ Platform FakeSystem = {false, 4, 10, false};  // Windows 98 unless a test says o
 const Platform &FakePlatform() { return FakeSystem; }
 void FakeClearReadOnly(const char *path) { Log(std::string("writable ") + path); }
 
-const InstallOps FakeOps = {FakePlatform, FakeWindowsDirectory, FakeCurrentDirectory, FakeFullPath, FakeMkdir, FakeTouch,
-                            FakeRemove, FakeCopy, FakeClearReadOnly, FakeWriteScript, FakeRegister, FakeStartup,
-                            FakeShortcut, FakeWarn};
+const InstallOps FakeOps = {FakePlatform, FakeWindowsDirectory, FakeSystemDirectory, FakeCurrentDirectory,
+                            FakeFullPath, FakeMkdir, FakeTouch, FakeRemove, FakeCopy, FakeClearReadOnly,
+                            FakeWriteScript, FakeRegister, FakeStartup, FakeShortcut, FakeWarn};
 
 void Reset()
 {
@@ -491,7 +495,7 @@ TEST(SetupInstall, ScriptNamesTheFullFolder)
     } cases[] = {
         {"C:/Tessaron", true, "C:\\Tessaron\\", "C:/Tessaron\\Tessaron.exe"},
         {"Tessaron", true, "A:\\Tessaron\\", "Tessaron\\Tessaron.exe"},
-        {"", true, "A:\\", "\\Tessaron.exe"},
+        {"\\Tessaron", true, "A:\\Tessaron\\", "\\Tessaron\\Tessaron.exe"},
         {"C:\\Tessaron", false, "C:\\Tessaron\\", "C:\\Tessaron\\Tessaron.exe"},
     };
     for (const auto &c : cases) {
@@ -527,11 +531,56 @@ TEST(SetupInstall, SequenceFailures)
     EXPECT_EQ(machine.log[9].rfind("register", 0), 0u);
     EXPECT_EQ(machine.log[10].rfind("shortcut", 0), 0u);
 
-    // A folder too long for the paths built from it is never worked on.
-    Reset();
-    std::string tooLong = "C:\\" + std::string(300, 'x');
-    EXPECT_FALSE(RunInstallSequence(FakeOps, tooLong.c_str()));
-    EXPECT_EQ(machine.log, (std::vector<std::string>{std::string("warn ") + FolderTooLongText}));
+    // A folder too long for the paths built from it, or one that Tessaron
+    // could not be removed from, is never worked on.
+    const struct {
+        std::string typed;
+        const char *text;
+    } refused[] = {{"C:\\" + std::string(300, 'x'), FolderTooLongText},
+                   {"\\\\?\\C:\\Tessaron", FolderNotAPathText},
+                   {"", FolderSystemPlaceText}};
+    for (const auto &c : refused) {
+        Reset();
+        EXPECT_FALSE(RunInstallSequence(FakeOps, c.typed.c_str()));
+        EXPECT_EQ(machine.log, (std::vector<std::string>{std::string("warn ") + c.text}));
+    }
+}
+
+TEST(SetupInstall, FoldersTessaronCannotBeRemovedFromAreRefused)
+{
+    // Judged as the script will name the folder: resolved in A:\ , with
+    // Windows in C:\WINDOWS and the system folder C:\WINDOWS\SYSTEM.
+    const struct {
+        const char *typed;
+        InstallFolderCheck check;
+    } cases[] = {
+        {"C:\\Tessaron", InstallFolderAccepted},
+        {"Tessaron", InstallFolderAccepted},
+        {"C:/Apps/Tessaron/", InstallFolderAccepted},
+        {"\\\\srv\\share\\Tessaron", InstallFolderAccepted},
+        {"C:\\WINDOWS\\Tessaron", InstallFolderAccepted},
+        {"C:\\WINDOWS.OLD", InstallFolderAccepted},
+        {"C:\\Program Files", InstallFolderAccepted},
+        {"\\\\?\\C:\\Tessaron", InstallFolderNotAPath},
+        {"\\\\.\\C:\\Tessaron", InstallFolderNotAPath},
+        {"C:\\Tessaron::$INDEX_ALLOCATION", InstallFolderNotAPath},
+        {"C:\\Tessaron:stream", InstallFolderNotAPath},
+        {"C:\\Tess*", InstallFolderNotAPath},
+        {"\\\\srv\\sh<re\\Tessaron", InstallFolderNotAPath},
+        {"", InstallFolderSystemPlace},
+        {"C:", InstallFolderSystemPlace},
+        {"D:\\", InstallFolderSystemPlace},
+        {"\\\\srv\\share", InstallFolderSystemPlace},
+        {"C:\\WINDOWS", InstallFolderSystemPlace},
+        {"c:\\windows\\system\\", InstallFolderSystemPlace},
+    };
+    for (const auto &c : cases) {
+        Reset();
+        EXPECT_EQ(CheckInstallFolder(FakeOps, c.typed), c.check) << c.typed;
+        EXPECT_TRUE(machine.log.empty()) << c.typed;  // nothing made, nothing shown
+    }
+    EXPECT_EQ(InstallFolderRefusal(InstallFolderAccepted), nullptr);
+    EXPECT_EQ(CheckInstallFolder(FakeOps, ("C:\\" + std::string(300, 'x')).c_str()), InstallFolderTooLong);
 }
 
 }  // namespace
