@@ -416,16 +416,6 @@ std::string ShortName(const std::string &path)
     return name;
 }
 
-void SetRegistryText(HKEY root, const char *key, const char *value, const std::string &text)
-{
-    CreateRegistryKey(root, key);
-    HKEY opened;
-    CHECK(RegOpenKeyExA(root, key, 0, KEY_SET_VALUE, &opened) == ERROR_SUCCESS);
-    CHECK(RegSetValueExA(opened, value, 0, REG_SZ, (const BYTE *)text.c_str(), (DWORD)text.size() + 1) ==
-          ERROR_SUCCESS);
-    RegCloseKey(opened);
-}
-
 // The lines as the uninstaller lists them: without their CRs.
 std::string Listed(std::string lines)
 {

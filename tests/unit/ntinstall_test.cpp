@@ -31,7 +31,8 @@ std::vector<std::string> warnings;
 Platform sys;
 
 const Platform &System() { return sys; }
-void NoDir(char *dir, size_t size) { snprintf(dir, size, "%s", "C:\\WINDOWS"); }
+void Windows(char *dir, size_t size) { snprintf(dir, size, "%s", "C:\\WINDOWS"); }
+void SystemDir(char *dir, size_t size) { snprintf(dir, size, "%s", "C:\\WINDOWS\\SYSTEM"); }
 void Source(char *dir, size_t size) { snprintf(dir, size, "%s", "D:\\"); }
 bool Full(const char *path, char *out, size_t size) { return snprintf(out, size, "%s", path), true; }
 bool Yes(const char *) { return true; }
@@ -59,8 +60,8 @@ bool Startup(char *, size_t) { return false; }
 void Shortcut(const char *, const char *, const char *) {}
 void Warn(const char *text) { warnings.push_back(text); }
 
-const InstallOps Ops = {System, NoDir, Source, Full, Yes, Yes, Remove, Copy, Writable, Script, Register,
-                        Startup, Shortcut, Warn};
+const InstallOps Ops = {System, Windows, SystemDir, Source, Full, Yes, Yes, Remove, Copy, Writable, Script,
+                        Register, Startup, Shortcut, Warn};
 
 // The distribution on drive D:, as a downloaded zip on a CD gives it.
 void Distribution(bool withPages = true)
@@ -110,7 +111,7 @@ TEST(NtInstall, ScriptListsThePagesAndTheUninstallerTakesThem)
         EXPECT_NE(s.find("\r\n[FILE] " + f + "help\\toollocations.html\r\n"), std::string::npos) << s;
         EXPECT_EQ(s.substr(s.size() - 22 - f.size()), "[EMPTY FOLDER] " + f + "help\\\r\n");
         static UninstallPlan plan;
-        ASSERT_TRUE(ReadUninstallScript(text, strlen(text), "C:\\WINDOWS", &plan));
+        ASSERT_TRUE(ReadUninstallScript(text, strlen(text), "C:\\WINDOWS", "C:\\WINDOWS\\SYSTEM", &plan));
         EXPECT_EQ(plan.count, 16 + HelpPageCount + 1);
         EXPECT_EQ(plan.refusedCount, 0) << plan.refused;
     }
