@@ -31,7 +31,10 @@ add_test(NAME pe.twin_refused
 add_test(NAME dist.help_pages
   COMMAND ${CMAKE_COMMAND} -DDIST=${SHIPPED_DIST} -DZIP=${CMAKE_BINARY_DIR}/windows-x86/Tessaron-${PROJECT_VERSION}.zip
           -DHELP_SOURCE=${CMAKE_SOURCE_DIR}/docs/help/tessaron.but
+          -DPAGES_LIST=${CMAKE_SOURCE_DIR}/common/helppages.cpp
           -P ${CMAKE_SOURCE_DIR}/tests/dist/help_pages.cmake)
+add_test(NAME dist.manifests
+  COMMAND ${CMAKE_COMMAND} -DBUILD=${CMAKE_BINARY_DIR} -P ${CMAKE_SOURCE_DIR}/tests/dist/manifests.cmake)
 add_test(NAME dist.version
   COMMAND ${CMAKE_COMMAND} -DPECHECK=$<TARGET_FILE:pecheck> -DVERSION=${PROJECT_VERSION} -DBUILD=${CMAKE_BINARY_DIR}
           -P ${CMAKE_SOURCE_DIR}/tests/dist/version.cmake)
@@ -40,5 +43,5 @@ add_test(NAME dist.reproducible
   COMMAND ${CMAKE_COMMAND} -DSOURCE=${CMAKE_SOURCE_DIR} -DFIRST=${CMAKE_BINARY_DIR}
           -DSECOND=${CMAKE_BINARY_DIR}/reproduced -DZIP=Tessaron-${PROJECT_VERSION}.zip -DFAKETIME=${FAKETIME}
           -P ${CMAKE_SOURCE_DIR}/tests/dist/reproducible.cmake)
-set_tests_properties(pe.shipped pe.i486 pe.i486_refuses_pentiumpro pe.twin_refused dist.help_pages dist.version dist.reproducible PROPERTIES LABELS dist)
+set_tests_properties(pe.shipped pe.i486 pe.i486_refuses_pentiumpro pe.twin_refused dist.help_pages dist.manifests dist.version dist.reproducible PROPERTIES LABELS dist)
 set_tests_properties(dist.reproducible PROPERTIES TIMEOUT 1800)

@@ -2,7 +2,9 @@
 add_executable(setup WIN32 ${SETUP_WIN32} ${CMAKE_SOURCE_DIR}/setup/setup.rc)
 target_link_libraries(setup PRIVATE setup_core common_win32 ole32 uuid shell32 advapi32)
 set_source_files_properties(${CMAKE_SOURCE_DIR}/setup/setup.rc PROPERTIES
-  OBJECT_DEPENDS ${TESSARON_GEN_DIR}/icons/icon50.ico)
+  OBJECT_DEPENDS "${TESSARON_GEN_DIR}/icons/icon50.ico;${CMAKE_SOURCE_DIR}/common/admin.manifest")
+set_source_files_properties(${CMAKE_SOURCE_DIR}/kelvey/kelvey.rc PROPERTIES
+  OBJECT_DEPENDS ${CMAKE_SOURCE_DIR}/common/admin.manifest)
 tessaron_windows_layer(setup)
 
 # Kelvey finds the Start-up shortcut exactly as setup does.

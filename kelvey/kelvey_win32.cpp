@@ -7,9 +7,11 @@
 #include <string.h>
 
 #include "install.h"
+#include "platform_win32.h"
 #include "startup_win32.h"
 #include "textops.h"
 #include "uninstall.h"
+#include "virtualstore.h"
 
 static RemoveResult AbsentOrFailed(void)
 {
@@ -28,6 +30,38 @@ static RemoveResult RemoveFile(const char *path)
     if (attributes & FILE_ATTRIBUTE_READONLY)
         SetFileAttributesA(path, attributes & ~FILE_ATTRIBUTE_READONLY);
     return DeleteFileA(path) ? RemoveDone : RemoveFailed;
+}
+
+// Where Vista and later gave the tray program its own copies of its
+// Windows-directory files: set from Vista on, empty before.
+static char WindowsDir[UninstallTextSize];
+static char LocalAppData[UninstallTextSize];
+
+typedef HRESULT(WINAPI *FolderPathFunction)(HWND, int, HANDLE, DWORD, LPSTR);
+
+static void FindVirtualStore(const char *windowsDir)
+{
+    CopyText(WindowsDir, sizeof WindowsDir, windowsDir);
+    if (!IsVistaOrLater(CurrentPlatform()))
+        return;
+    // CSIDL_LOCAL_APPDATA (0x1c), in shell32 from 2000 on.
+    FolderPathFunction folderPath = (FolderPathFunction)FindSystemFunction("shell32.dll", "SHGetFolderPathA");
+    char path[MAX_PATH] = "";
+    if (folderPath != NULL && SUCCEEDED(folderPath(NULL, 0x1c, NULL, 0, path)))
+        CopyText(LocalAppData, sizeof LocalAppData, path);
+}
+
+// A file the script lists, and its VirtualStore copy where there is one.
+static RemoveResult RemoveListedFile(const char *path)
+{
+    RemoveResult result = RemoveFile(path);
+    char copy[UninstallTextSize];
+    if (LocalAppData[0] != '\0' && VirtualStoreCopy(path, WindowsDir, LocalAppData, copy, sizeof copy)) {
+        RemoveResult copied = RemoveFile(copy);
+        if (copied == RemoveFailed || (copied == RemoveDone && result == RemoveAbsent))
+            result = copied;
+    }
+    return result;
 }
 
 static RemoveResult RemoveEmptyFolder(const char *path)
@@ -146,8 +180,7 @@ static bool FullLongPath(const char *path, char *out, size_t size)
     static LongPathFunction longPath;
     static bool looked;
     if (!looked) {
-        HMODULE kernel = GetModuleHandleA("kernel32.dll");
-        longPath = kernel ? (LongPathFunction)(void (*)(void))GetProcAddress(kernel, "GetLongPathNameA") : NULL;
+        longPath = (LongPathFunction)FindSystemFunction("kernel32.dll", "GetLongPathNameA");
         looked = true;
     }
     char longer[UninstallTextSize];
@@ -166,7 +199,7 @@ static bool MachineText(const char *subkey, const char *value, char *out, size_t
 }
 
 static const KelveyOps Win32KelveyOps = {
-    RemoveFile, RemoveEmptyFolder, RemoveRegistryKey, RemoveGroup, RemoveStartupShortcut,
+    RemoveListedFile, RemoveEmptyFolder, RemoveRegistryKey, RemoveGroup, RemoveStartupShortcut,
     FullLongPath, MachineText,
 };
 
@@ -199,6 +232,7 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int)
     // Unknown (empty), no file counts as the product's own there or in a folder.
     GetSystemFolder(GetWindowsDirectoryA, windowsDir, sizeof windowsDir);
     GetSystemFolder(GetSystemDirectoryA, systemDir, sizeof systemDir);
+    FindVirtualStore(windowsDir);
 
     static char message[3 * UninstallListSize];
     size_t length = 0;

@@ -190,13 +190,16 @@ bool IsProductName(const char *name)
     return true;
 }
 
-// Another folder of the plan lies inside this one.
-static bool HoldsPlannedFolder(const UninstallPlan &plan, const char *folder)
+// A folder that the plan lists before this one (folder) lies inside it:
+// then this one is above the installation folder.  Setup lists the
+// installation folder first and the folder of its help pages after it.
+static bool HoldsPlannedFolder(const UninstallPlan &plan, int folder)
 {
-    size_t n = FolderLength(folder);
-    for (int i = 0; i < plan.count; i++) {
+    size_t n = FolderLength(plan.entries[folder].text);
+    for (int i = 0; i < folder; i++) {
         const UninstallEntry &e = plan.entries[i];
-        if (e.kind == KindEmptyFolder && FolderLength(e.text) > n && IsSameOrAbove(folder, e.text))
+        if (e.kind == KindEmptyFolder && FolderLength(e.text) > n &&
+            IsSameOrAbove(plan.entries[folder].text, e.text))
             return true;
     }
     return false;
@@ -212,7 +215,7 @@ static bool InPlannedFolder(const UninstallPlan &plan, const char *windowsDir, c
         const UninstallEntry &e = plan.entries[i];
         if (e.kind == KindEmptyFolder && SameNoCase(path, parent, e.text, FolderLength(e.text)) &&
             JudgeProductFolder(e.text, windowsDir, systemDir) == FolderUsable &&
-            !HoldsPlannedFolder(plan, e.text))
+            !HoldsPlannedFolder(plan, i))
             return true;
     }
     return false;

@@ -36,8 +36,10 @@ struct UninstallPlan {
 //     wildcard name in it;
 //   - a file that lies neither directly inside a folder that an
 //     [EMPTY FOLDER] line names and that may hold the product's files (see
-//     JudgeProductFolder; nor may another folder of the script lie inside
-//     it: a folder above the installation folder holds no file of its own)
+//     JudgeProductFolder; nor may a folder that the script names before it
+//     lie inside it: a folder above the installation folder holds no file
+//     of its own, while the installation folder, named first, holds its
+//     files beside a folder of its own named after it)
 //     nor is one of the product's own files in windowsDir (the script, its
 //     .bak, the settings file and Start Menu\Programs\<product>.lnk);
 //   - a registry key not named for the product, or not directly below

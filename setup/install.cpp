@@ -3,6 +3,7 @@
 #include <stdio.h>
 #include <string.h>
 
+#include "helppages.h"
 #include "textops.h"
 #include "uninstall.h"
 
@@ -130,6 +131,20 @@ static const ShippedFile ShippedFiles[] = {
      "Please correct the error and repeat the setup process."},
 };
 
+bool CopyShippedFile(const InstallOps &ops, const char *source, const char *dest)
+{
+    if (!ops.copyFile(source, dest))
+        return false;
+    if (ops.platform().nt) {
+        // The attribute first: a read-only file's streams cannot be removed.
+        ops.clearReadOnly(dest);
+        char mark[SetupPathSize];
+        if (FormatText(mark, sizeof mark, "%s:Zone.Identifier", dest))
+            ops.removeFile(mark);
+    }
+    return true;
+}
+
 bool InstallFiles(const InstallOps &ops, const char *sourceDir, const char *folder,
                   const char *windowsDir)
 {
@@ -145,8 +160,33 @@ bool InstallFiles(const InstallOps &ops, const char *sourceDir, const char *fold
         AppendText(dest, sizeof dest, file.dest);
         CollapseFolderPath(dest, destDir);
 
-        if (!ops.copyFile(source, dest)) {
+        if (!CopyShippedFile(ops, source, dest)) {
             ops.warn(file.failure);
+            return false;
+        }
+    }
+    return true;
+}
+
+static const char HelpPageFailureText[] =
+    "There was a file installation error (%s\\%s) which cannot be ignored.  "
+    "Please correct the error and repeat the setup process.";
+
+bool InstallHelpPages(const InstallOps &ops, const char *sourceDir, const char *folder)
+{
+    char pages[SetupPathSize];
+    FormatText(pages, sizeof pages, "%s%s", folder, HelpPagesFolder);
+    ops.createFolder(pages);  // present already is fine; a failure shows at the copy
+    for (int i = 0; i < HelpPageCount; i++) {
+        char source[SetupPathSize], dest[SetupPathSize];
+        bool fits = FormatText(source, sizeof source, "%s\\%s\\%s", sourceDir, HelpPagesFolder, HelpPages[i]) &&
+                    FormatText(dest, sizeof dest, "%s\\%s", pages, HelpPages[i]);
+        CollapseFolderPath(source, sourceDir);
+        CollapseFolderPath(dest, folder);
+        if (!fits || !CopyShippedFile(ops, source, dest)) {
+            char text[256];
+            FormatText(text, sizeof text, HelpPageFailureText, HelpPagesFolder, HelpPages[i]);
+            ops.warn(text);
             return false;
         }
     }
@@ -188,7 +228,8 @@ static const char *const ScriptFixedLines[] = {
     "[GROUP] Tessaron",
 };
 
-void BuildUninstallScript(char *out, size_t size, const char *windowsDir, const char *folder)
+void BuildUninstallScript(char *out, size_t size, const char *windowsDir, const char *folder,
+                          bool helpPages)
 {
     CopyText(out, size, ProductName);
     AppendText(out, size, "\r\n");
@@ -207,6 +248,20 @@ void BuildUninstallScript(char *out, size_t size, const char *windowsDir, const 
         AppendText(out, size, "\r\n");
     }
     for (const char *line : ScriptFixedLines) {
+        AppendText(out, size, line);
+        AppendText(out, size, "\r\n");
+    }
+    if (!helpPages)
+        return;
+    // The pages, then their folder, which the uninstaller empties first.
+    for (int i = 0; i <= HelpPageCount; i++) {
+        bool page = i < HelpPageCount;
+        char path[SetupPathSize], line[SetupPathSize];
+        if (!FormatText(path, sizeof path, "%s%s\\%s", folder, HelpPagesFolder, page ? HelpPages[i] : ""))
+            continue;
+        CollapseFolderPath(path, folder);
+        if (!FormatText(line, sizeof line, "%s %s", page ? "[FILE]" : "[EMPTY FOLDER]", path))
+            continue;
         AppendText(out, size, line);
         AppendText(out, size, "\r\n");
     }
@@ -237,12 +292,13 @@ bool WriteScriptFile(const char *path, const char *text)
     return written && closed;
 }
 
-void WriteUninstallScript(const InstallOps &ops, const char *windowsDir, const char *folder)
+void WriteUninstallScript(const InstallOps &ops, const char *windowsDir, const char *folder,
+                          bool helpPages)
 {
     char path[SetupPathSize];
     UninstallScriptPath(path, sizeof path, windowsDir);
     static char script[UninstallScriptSize];
-    BuildUninstallScript(script, sizeof script, windowsDir, folder);
+    BuildUninstallScript(script, sizeof script, windowsDir, folder, helpPages);
     if (!ops.writeScript(path, script))
         ops.warn(ScriptWarningText);
 }
@@ -346,10 +402,14 @@ bool RunInstallSequence(const InstallOps &ops, const char *typedFolder)
     ops.currentDirectory(sourceDir, sizeof sourceDir);
     if (!InstallFiles(ops, sourceDir, folder, windowsDir))
         return false;
+    // The pages serve where WinHelp cannot; 95, 98 and ME get none.
+    bool helpPages = ops.platform().nt;
+    if (helpPages && !InstallHelpPages(ops, sourceDir, folder))
+        return false;
 
     char installed[SetupPathSize];
     InstalledFolder(ops, folder, installed, sizeof installed);
-    WriteUninstallScript(ops, windowsDir, installed);
+    WriteUninstallScript(ops, windowsDir, installed, helpPages);
     RegisterUninstall(ops, windowsDir);
 
     char startup[SetupPathSize];

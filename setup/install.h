@@ -4,6 +4,8 @@
 #pragma once
 #include <stddef.h>
 
+#include "platform.h"
+
 // Every path setup builds lives in a buffer of this size.
 const size_t SetupPathSize = 512;
 
@@ -12,8 +14,9 @@ const size_t SetupPathSize = 512;
 // system's 259-character path limit.
 const size_t InstallFolderLimit = 247;
 
-// The uninstallation script: 17 lines of at most one path each.
-const size_t UninstallScriptSize = 17 * (SetupPathSize + 2);
+// The uninstallation script: 17 lines of at most one path each, and on the
+// NT family a line for each help page and one for their folder.
+const size_t UninstallScriptSize = (17 + 13) * (SetupPathSize + 2);
 
 extern const char DefaultInstallFolder[];      // "C:\Tessaron"
 extern const char FallbackStartupFolder[];     // used when the registry has none
@@ -25,6 +28,7 @@ extern const char FolderSystemPlaceText[];
 // What the installation needs from the system.  Every operation returns
 // true on success where the sequence looks at the outcome.
 struct InstallOps {
+    const Platform &(*platform)(void);
     void (*windowsDirectory)(char *dir, size_t size);
     void (*systemDirectory)(char *dir, size_t size);
     void (*currentDirectory)(char *dir, size_t size);
@@ -34,8 +38,9 @@ struct InstallOps {
     bool (*createFolder)(const char *path);
     // Creates (or truncates) the file for writing and closes it again.
     bool (*touchFile)(const char *path);
-    void (*removeFile)(const char *path);
+    void (*removeFile)(const char *path);  // also a stream: "<file>:<stream>"
     bool (*copyFile)(const char *source, const char *dest);
+    void (*clearReadOnly)(const char *path);
     bool (*writeScript)(const char *path, const char *text);
     void (*registerUninstall)(const char *displayName, const char *uninstallString);
     // Fills dir from the user's Shell Folders; false when there is none.
@@ -76,15 +81,28 @@ const char *InstallFolderRefusal(InstallFolderCheck check);
 // above a drive root or a network share.  path is cut while it works.
 void CreateFolderChain(char *path, bool (*createFolder)(const char *path));
 void PrepareInstallFolder(const InstallOps &ops, const char *folder);
+// One copy.  On the NT family the copy then loses the read-only attribute
+// that a copy from a CD brings (a later installation over it would fail)
+// and the download mark (the stream Zone.Identifier) that a downloaded zip
+// gives its files; a file without them, or a file system without streams,
+// is no error.
+bool CopyShippedFile(const InstallOps &ops, const char *source, const char *dest);
 // The five copies; stops with the row's message at the first failure.
 bool InstallFiles(const InstallOps &ops, const char *sourceDir, const char *folder,
                   const char *windowsDir);
+// The help pages (source folder "help") into the folder "help" of the
+// installation folder, on the NT family; stops with a message naming the
+// page at the first failure.
+bool InstallHelpPages(const InstallOps &ops, const char *sourceDir, const char *folder);
 
 void UninstallScriptPath(char *out, size_t size, const char *windowsDir);
-// The whole script, lines ended by CR LF.
-void BuildUninstallScript(char *out, size_t size, const char *windowsDir, const char *folder);
+// The whole script, lines ended by CR LF; with helpPages, the help pages
+// and their folder follow the 17 lines.
+void BuildUninstallScript(char *out, size_t size, const char *windowsDir, const char *folder,
+                          bool helpPages = false);
 void BuildUninstallString(char *out, size_t size, const char *windowsDir);
-void WriteUninstallScript(const InstallOps &ops, const char *windowsDir, const char *folder);
+void WriteUninstallScript(const InstallOps &ops, const char *windowsDir, const char *folder,
+                          bool helpPages = false);
 void RegisterUninstall(const InstallOps &ops, const char *windowsDir);
 // Writes text byte for byte (binary mode); false on any error, closing included.
 bool WriteScriptFile(const char *path, const char *text);

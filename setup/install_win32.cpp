@@ -1,6 +1,7 @@
 #include <stdio.h>
 #include <string.h>
 
+#include "platform_win32.h"
 #include "setup_win32.h"
 #include "startup_win32.h"
 
@@ -47,12 +48,19 @@ static bool TouchFile(const char *path)
 
 static void RemoveFile(const char *path)
 {
-    remove(path);
+    remove(path);  // DeleteFileA, a stream name included
 }
 
-static bool CopyShippedFile(const char *source, const char *dest)
+static bool CopyOneFile(const char *source, const char *dest)
 {
     return CopyFileA(source, dest, FALSE) != 0;
+}
+
+static void ClearReadOnly(const char *path)
+{
+    DWORD attributes = GetFileAttributesA(path);
+    if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY))
+        SetFileAttributesA(path, attributes & ~FILE_ATTRIBUTE_READONLY);
 }
 
 static void RegisterUninstallKey(const char *displayName, const char *uninstallString)
@@ -86,7 +94,7 @@ static void Warn(const char *text)
 }
 
 const InstallOps SetupInstallOps = {
-    WindowsDirectory, SystemDirectory, CurrentDirectory, FullPath, CreateFolder, TouchFile, RemoveFile,
-    CopyShippedFile, WriteScriptFile, RegisterUninstallKey, QueryStartupFolder,
-    CreateShortcut, Warn,
+    CurrentPlatform, WindowsDirectory, SystemDirectory, CurrentDirectory, FullPath, CreateFolder,
+    TouchFile, RemoveFile, CopyOneFile, ClearReadOnly, WriteScriptFile, RegisterUninstallKey,
+    QueryStartupFolder, CreateShortcut, Warn,
 };

@@ -4,6 +4,7 @@
 #include <time.h>
 
 #include "commands.h"
+#include "helppages.h"
 #include "textops.h"
 
 // ---- Day numbers ---------------------------------------------------------
@@ -80,6 +81,25 @@ bool HelpPathFromModulePath(const char *modulePath, char *out, size_t size)
         out[kept++] = out[i];
     }
     out[kept] = '\0';
+    return true;
+}
+
+bool HelpPageFromHelpPath(const char *helpPath, int context, char *out, size_t size)
+{
+    const char *name = strrchr(helpPath, '\\');
+    size_t folder = name != nullptr ? (size_t)(name + 1 - helpPath) : 0;
+    if (size == 0 || folder >= size) {
+        if (size > 0)
+            out[0] = '\0';
+        return false;
+    }
+    memcpy(out, helpPath, folder);
+    out[folder] = '\0';
+    if (!AppendText(out, size, HelpPagesFolder) || !AppendText(out, size, "\\") ||
+        !AppendText(out, size, HelpPageForContext(context))) {
+        out[0] = '\0';
+        return false;
+    }
     return true;
 }
 

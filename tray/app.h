@@ -25,6 +25,10 @@ enum { HelpPathSize = 512 };
 // leading pair of a network path is kept).  A path without a folder gives
 // "TESSARON.HLP".  False (out empty) when the result does not fit.
 bool HelpPathFromModulePath(const char *modulePath, char *out, size_t size);
+// The HTML page of a help context, in the folder "help" beside the help
+// file: C:\TESSARON\TESSARON.HLP and 2000 give C:\TESSARON\help\options.html.
+// False (out empty) when it does not fit.
+bool HelpPageFromHelpPath(const char *helpPath, int context, char *out, size_t size);
 
 // ---- Tray menu -----------------------------------------------------------
 

@@ -7,6 +7,7 @@
 #include "app.h"
 #include "commands.h"
 #include "desktop_win32.h"
+#include "helppages.h"
 #include "resource.h"
 #include "settings.h"
 #include "textops.h"
@@ -39,10 +40,31 @@ static void DeriveHelpFilePath(void)
         HelpPathFromModulePath("", HelpFilePath, sizeof HelpFilePath);
 }
 
+static const char HelpPageFailure[] =
+    "The help page could not be opened:\n\n%s\n\n"
+    "It should be in the folder \"help\" beside Tessaron.exe.  Setup installs it there.";
+
+// The topic's page in the user's browser, where WinHelp cannot show it.
+static void ShowHelpPage(HWND owner, int topic)
+{
+    char page[PathTextSize];
+    bool opened = HelpPageFromHelpPath(HelpFilePath, topic, page, sizeof page) &&
+                  (INT_PTR)ShellExecuteA(owner, "open", page, NULL, NULL, SW_SHOWNORMAL) > 32;
+    SetCursor(LoadCursorA(NULL, IDC_ARROW));
+    if (!opened) {
+        char text[PathTextSize + 160];
+        FormatText(text, sizeof text, HelpPageFailure, page);
+        MessageBoxA(owner, text, BoxTitle, MB_OK | MB_ICONWARNING);
+    }
+}
+
 void ShowHelpTopic(HWND owner, int *result, int topic)
 {
     SetCursor(LoadCursorA(NULL, IDC_WAIT));
-    WinHelpA(owner, HelpFilePath, HELP_CONTEXT, (ULONG_PTR)topic);
+    if (HelpOpensPages(CurrentPlatform()))
+        ShowHelpPage(owner, topic);
+    else
+        WinHelpA(owner, HelpFilePath, HELP_CONTEXT, (ULONG_PTR)topic);
     if (result != NULL)
         *result = 0;
     SetCursor(LoadCursorA(NULL, IDC_ARROW));
@@ -181,8 +203,11 @@ static void MaintenanceCommand(HWND window)
 
 static void CloseMainWindow(HWND window)
 {
-    WinHelpA(window, HelpFilePath, HELP_QUIT, 0);
-    WinHelpA(window, NULL, HELP_QUIT, 0);
+    // Where help opens as pages, no viewer was ever started to close.
+    if (!HelpOpensPages(CurrentPlatform())) {
+        WinHelpA(window, HelpFilePath, HELP_QUIT, 0);
+        WinHelpA(window, NULL, HELP_QUIT, 0);
+    }
     DestroyWindow(window);
 }
 

@@ -1,4 +1,5 @@
 #include "dialogs_win32.h"
+#include "helppages.h"
 
 #include <commctrl.h>
 #include <stddef.h>
@@ -77,6 +78,14 @@ void AddToolTips(HWND toolTips, HWND dialog, const DialogTip *tips, size_t count
 void ShowDialogHelp(HWND dialog, int topic)
 {
     ShowHelpTopic(dialog, NULL, topic);
+}
+
+BOOL DialogF1Help(HWND dialog, int topic)
+{
+    if (!HelpOpensPages(CurrentPlatform()))
+        return FALSE;
+    ShowHelpTopic(dialog, NULL, topic);
+    return TRUE;
 }
 
 void ShowFlag(HWND dialog, int controlId, int flag, bool inverted)

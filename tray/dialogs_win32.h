@@ -63,6 +63,9 @@ void AddToolTips(HWND toolTips, HWND dialog, const DialogTip *tips, size_t count
 
 // Help on the dialog's own context (its template number); it stays open.
 void ShowDialogHelp(HWND dialog, int topic);
+// F1 (WM_HELP): the dialog's page where help opens as pages; elsewhere
+// FALSE, and the key does what it always did.
+BOOL DialogF1Help(HWND dialog, int topic);
 
 // Check boxes and radio buttons: ticked exactly when the flag is non-zero
 // (or zero, inverted); any non-zero BM_GETCHECK state counts as ticked.

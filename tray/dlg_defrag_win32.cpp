@@ -61,6 +61,8 @@ static INT_PTR CALLBACK DefragProc(HWND dialog, UINT message, WPARAM wParam, LPA
     case WM_SHOWWINDOW:
         CentreDialog(dialog);
         return TRUE;
+    case WM_HELP:
+        return DialogF1Help(dialog, IDD_DEFRAG);
     case WM_COMMAND:
         if (HIWORD(wParam) != BN_CLICKED)  // button clicks only
             return FALSE;

@@ -52,6 +52,8 @@ static INT_PTR CALLBACK MaintenanceProc(HWND dialog, UINT message, WPARAM wParam
     case WM_SHOWWINDOW:
         CentreDialog(dialog);
         return TRUE;
+    case WM_HELP:
+        return DialogF1Help(dialog, IDD_MAINTENANCE);
     case WM_COMMAND:
         if (HIWORD(wParam) != BN_CLICKED)  // button clicks only
             return FALSE;

@@ -68,6 +68,8 @@ static INT_PTR CALLBACK OptionsProc(HWND dialog, UINT message, WPARAM wParam, LP
     case WM_SHOWWINDOW:
         CentreDialog(dialog);
         return TRUE;
+    case WM_HELP:
+        return DialogF1Help(dialog, IDD_OPTIONS);
     case WM_COMMAND:
         if (HIWORD(wParam) != BN_CLICKED)  // button clicks only
             return FALSE;

@@ -53,6 +53,8 @@ static INT_PTR CALLBACK ScanDiskProc(HWND dialog, UINT message, WPARAM wParam, L
     case WM_SHOWWINDOW:
         CentreDialog(dialog);
         return TRUE;
+    case WM_HELP:
+        return DialogF1Help(dialog, IDD_SCANDISK);
     case WM_COMMAND:
         if (HIWORD(wParam) != BN_CLICKED)  // button clicks only
             return FALSE;

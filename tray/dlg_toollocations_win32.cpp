@@ -108,6 +108,8 @@ static INT_PTR CALLBACK ToolLocationsProc(HWND dialog, UINT message, WPARAM wPar
     case WM_SHOWWINDOW:
         CentreDialog(dialog);
         return TRUE;
+    case WM_HELP:
+        return DialogF1Help(dialog, IDD_TOOLLOCATIONS);
     case WM_COMMAND:
         if (HIWORD(wParam) != BN_CLICKED)  // button clicks only
             return FALSE;

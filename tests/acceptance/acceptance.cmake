@@ -9,7 +9,8 @@ file(GLOB ACCEPTANCE_SCENARIO_SOURCES CONFIGURE_DEPENDS
   ${CMAKE_CURRENT_LIST_DIR}/scn_*_win32.cpp)
 
 if(CMAKE_SYSTEM_NAME STREQUAL "Windows")
-  add_executable(driver ${CMAKE_CURRENT_LIST_DIR}/driver.cpp ${ACCEPTANCE_SCENARIO_SOURCES})
+  add_executable(driver ${CMAKE_CURRENT_LIST_DIR}/driver.cpp ${ACCEPTANCE_SCENARIO_SOURCES}
+    ${CMAKE_SOURCE_DIR}/common/helppages.cpp)
   target_include_directories(driver PRIVATE
     ${CMAKE_CURRENT_LIST_DIR} ${CMAKE_SOURCE_DIR}/tray ${CMAKE_SOURCE_DIR}/common ${CMAKE_BINARY_DIR})
   add_executable(recorder WIN32 ${CMAKE_CURRENT_LIST_DIR}/recorder.c)

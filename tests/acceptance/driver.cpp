@@ -1190,7 +1190,6 @@ std::string RecorderLog(const char *name, bool system)
         dot = path.size();
     return path.substr(0, dot) + ".log";
 }
-}  // namespace
 
 std::string InstallRecorder(const char *name, bool system)
 {
@@ -1279,6 +1278,18 @@ void DeleteRegistryKey(HKEY root, const char *key)
         result = RegDeleteKeyA(root, key);
     if (result != ERROR_SUCCESS && result != ERROR_FILE_NOT_FOUND)
         Fail("cannot delete the registry key %s (error %ld)", key, (long)result);
+}
+
+void SetRegistryText(HKEY root, const char *key, const char *value, const std::string &text)
+{
+    HKEY opened;
+    LONG result = RegCreateKeyExA(root, key, 0, nullptr, 0, KEY_WRITE, nullptr, &opened, nullptr);
+    if (result == ERROR_SUCCESS) {
+        result = RegSetValueExA(opened, value, 0, REG_SZ, (const BYTE *)text.c_str(), (DWORD)text.size() + 1);
+        RegCloseKey(opened);
+    }
+    if (result != ERROR_SUCCESS)
+        Fail("cannot set %s\\%s (error %ld)", key, value, (long)result);
 }
 
 void CreateRegistryKey(HKEY root, const char *key)
@@ -1472,6 +1483,12 @@ int RunScenario(const Scenario &scenario)
         result = 1;
     }
     EndStartedProcesses();
+    try {
+        UseWindowsVersion("win98");
+    } catch (const ScenarioFailure &failure) {
+        printf("FAILED: %s: %s\n", scenario.name, failure.what());
+        result = 1;
+    }
     if (result == 0)
         printf("PASSED: %s (%.2f s)\n", scenario.name, (GetTickCount() - StartTick) / 1000.0);
     fflush(stdout);

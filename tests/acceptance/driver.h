@@ -387,6 +387,8 @@ void UseWindowsVersion(const char *version);
 bool ReadRegistryText(HKEY root, const char *key, const char *value, std::string *text);
 bool RegistryKeyExists(HKEY root, const char *key);
 void CreateRegistryKey(HKEY root, const char *key);  // with its parents; present is fine
+// Sets a text value (the key's default value for ""), creating the key.
+void SetRegistryText(HKEY root, const char *key, const char *value, const std::string &text);
 // The registry is not reset between scenarios (the Wine session lives on):
 // a scenario that writes keys removes them first, so that it starts clean.
 void DeleteRegistryKey(HKEY root, const char *key);  // with its subkeys; absent is fine

@@ -5,6 +5,7 @@
 #include "driver.h"
 
 #include "commands.h"
+#include "helppages.h"
 #include "resource.h"
 
 #include <tlhelp32.h>
@@ -188,6 +189,49 @@ SCENARIO(help_buttons_ask_for_their_dialogs_numbers)
     ClearHelpCalls();
     ExitTessaron(tessaron);
     CheckHelpQuitRequests(tessaron, 0);
+}
+
+// ---------------------------------------------------------------- pages
+// From Vista on WinHelp cannot show the help: Help Topics, every Help
+// button and F1 open the topic's page in the user's browser, here a
+// recording stand-in named as the prefix's command for HTML files.
+SCENARIO(help_opens_the_pages_in_the_browser_on_windows_10)
+{
+    UseWindowsVersion("win10");
+    std::string browser = InstallRecorder("browser.exe");
+    const char Command[] = "htmlfile\\shell\\open\\command";
+    std::string before;
+    ReadRegistryText(HKEY_CLASSES_ROOT, Command, "", &before);
+    SetRegistryText(HKEY_CLASSES_ROOT, ".html", "", "htmlfile");
+    SetRegistryText(HKEY_CLASSES_ROOT, Command, "", browser + " \"%1\"");
+    MakeFolder("C:\\Tessaron\\help");
+    for (int i = 0; i < HelpPageCount; i++)
+        WriteFileBytes(std::string("C:\\Tessaron\\help\\") + HelpPages[i], "<html></html>");
+
+    Program tessaron = StartTessaron();
+    size_t opened = 0;
+    auto checkPage = [&](int context) {
+        std::vector<std::string> lines = WaitRecorderLines("browser.exe", ++opened);
+        std::string page = std::string("\\help\\") + HelpPageForContext(context);
+        std::string line = lines.back();
+        if (line.size() < page.size() + 1 || lstrcmpiA(line.substr(line.size() - page.size() - 1).c_str(), (page + "\"").c_str()) != 0)
+            Fail("context %d opened \"%s\", not the page %s", context, line.c_str(), page.c_str());
+    };
+    PostCommand(tessaron, CmdHelpTopics);
+    checkPage(HelpContents);
+    WalkHelpButtons(tessaron, [&](HWND dialog, const DialogHelp &help) {
+        ClickButton(dialog, IDC_HELPBUTTON);
+        checkPage(help.context);
+        Step("F1 (the dialog manager's WM_HELP)");
+        HELPINFO info = {sizeof info, HELPINFO_WINDOW, IDOK, GetDlgItem(dialog, IDOK), 0, {0, 0}};
+        DWORD_PTR answer = 0;
+        CHECK(SendMessageTimeoutA(dialog, WM_HELP, 0, (LPARAM)&info, SMTO_NORMAL, WaitLimit(), &answer));
+        checkPage(help.context);
+    });
+    CHECK(HelpCalls().empty());  // no WinHelp request, and no quit at the end
+    ExitTessaron(tessaron);
+    CHECK(HelpCalls().empty());
+    SetRegistryText(HKEY_CLASSES_ROOT, Command, "", before);
 }
 
 // ---------------------------------------------------------------- the real viewer

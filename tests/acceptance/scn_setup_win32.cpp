@@ -4,6 +4,7 @@
 #include "driver.h"
 
 #include "commands.h"
+#include "helppages.h"
 
 #include <shlobj.h>
 #include <string.h>
@@ -415,16 +416,6 @@ std::string ShortName(const std::string &path)
     return name;
 }
 
-void SetRegistryText(HKEY root, const char *key, const char *value, const std::string &text)
-{
-    CreateRegistryKey(root, key);
-    HKEY opened;
-    CHECK(RegOpenKeyExA(root, key, 0, KEY_SET_VALUE, &opened) == ERROR_SUCCESS);
-    CHECK(RegSetValueExA(opened, value, 0, REG_SZ, (const BYTE *)text.c_str(), (DWORD)text.size() + 1) ==
-          ERROR_SUCCESS);
-    RegCloseKey(opened);
-}
-
 // The lines as the uninstaller lists them: without their CRs.
 std::string Listed(std::string lines)
 {
@@ -781,6 +772,39 @@ SCENARIO(setup_main_window_closed_installs_nothing)
         CheckNothingInstalled();
         CHECK(!FileExists("C:\\Tessaron"));
     }
+}
+
+// From Vista on: setup installs the help pages beside the program and the
+// script lists them; the uninstaller removes them, and the copies that the
+// system kept of the program's Windows-directory files in the user's
+// VirtualStore.
+SCENARIO(setup_and_uninstall_on_windows_10)
+{
+    UseWindowsVersion("win10");
+    NoInstallation();
+    InstallInto();
+    std::string expected = ExpectedScript("C:\\Tessaron\\");
+    for (int i = 0; i < HelpPageCount; i++) {
+        std::string page = std::string("\\help\\") + HelpPages[i];
+        CHECK_TEXT(ReadFileOrFail("C:\\Tessaron" + page), ReadFileOrFail(DistFolder() + page));
+        expected += "[FILE] C:\\Tessaron" + page + "\r\n";
+    }
+    expected += "[EMPTY FOLDER] C:\\Tessaron\\help\\\r\n";
+    CHECK_TEXT(ReadFileOrFail(WindowsFile(ScriptName)), expected);
+
+    char local[MAX_PATH] = "";
+    CHECK(SUCCEEDED(SHGetFolderPathA(nullptr, CSIDL_LOCAL_APPDATA, nullptr, 0, local)));
+    std::string store = std::string(local) + "\\VirtualStore";
+    MakeFolder(store);
+    store += WindowsDirectory().substr(2);
+    MakeFolder(store);
+    WriteFileBytes(store + "\\Tessaron.ini", "[Tessaron]\r\n");
+    WriteFileBytes(store + "\\Other.ini", "kept\r\n");
+
+    Uninstall(RemovedText, 0);
+    CHECK(!FileExists("C:\\Tessaron"));
+    CHECK(!FileExists(store + "\\Tessaron.ini"));
+    CHECK(FileExists(store + "\\Other.ini"));
 }
 
 // Installed into a folder that holds other things, Tessaron is removed

@@ -11,6 +11,16 @@ if(NOT count EQUAL topics)
   message(SEND_ERROR "${count} help pages for ${topics} topics: ${pages}")
 endif()
 
+# The pages setup installs and the tray program opens are these.
+file(STRINGS ${PAGES_LIST} listed REGEX "\\.html\"")
+string(REGEX MATCHALL "[a-z]+\\.html" listed "${listed}")
+list(REMOVE_DUPLICATES listed)
+list(SORT listed)
+list(SORT pages)
+if(NOT listed STREQUAL pages)
+  message(SEND_ERROR "${PAGES_LIST} names ${listed}, the build made ${pages}")
+endif()
+
 execute_process(COMMAND ${CMAKE_COMMAND} -E tar tf ${ZIP} OUTPUT_VARIABLE zipped RESULT_VARIABLE result)
 set(links 0)
 foreach(page IN LISTS pages)

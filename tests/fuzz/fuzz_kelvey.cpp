@@ -90,15 +90,16 @@ static bool SameOrAbove(const std::string &folder, const std::string &path)
 }
 
 // A folder of the plan whose files can be the product's: not a root, not
-// the Windows or system folder or above them, and no folder of the plan
-// inside it.
-static bool HoldsFiles(const std::string &text)
+// the Windows or system folder or above them, and no folder that the plan
+// names before it inside it.
+static bool HoldsFiles(int index)
 {
+    const char *text = Plan.entries[index].text;
     std::string folder = FolderOf(text);
     if (!Absolute(text, true) || NamesOf(text, true).size() == (NamesFrom(text) == 2 ? 2u : 0u) ||
         SameOrAbove(folder, Windows) || SameOrAbove(folder, Lower(SystemDir)))
         return false;
-    for (int i = 0; i < Plan.count; i++) {
+    for (int i = 0; i < index; i++) {
         std::string other = FolderOf(Plan.entries[i].text);
         if (Plan.entries[i].kind == KindEmptyFolder && other != folder && SameOrAbove(folder, other))
             return false;
@@ -118,9 +119,12 @@ static bool Allowed(const UninstallEntry &e)
     case KindFile:
         if (!Absolute(e.text, false))
             return false;
+        // A folder of the plan, or else one of the product's own files in
+        // the Windows directory (which may be a root the plan names).
         for (int i = 0; i < Plan.count; i++)
             if (Plan.entries[i].kind == KindEmptyFolder && FolderOf(Plan.entries[i].text) == parent)
-                return HoldsFiles(Plan.entries[i].text);
+                if (HoldsFiles(i))
+                    return true;
         return (parent == Windows && (names.back() == product + ".ini" || names.back() == product + " - uninstallation data" ||
                                       names.back() == product + " - uninstallation data.bak")) ||
                text == Windows + "\\start menu\\programs\\" + product + ".lnk";

@@ -216,6 +216,12 @@ static bool FakeWriteScript(const char *, const char *text) { return script = te
 static void FakeRegister(const char *, const char *) {}
 static bool FakeStartup(char *, size_t) { return false; }
 static void FakeShortcut(const char *, const char *, const char *) {}
+// Windows 98: the script the uninstaller reads back is the 17 lines.
+static const Platform &FakePlatform()
+{
+    static const Platform system = {false, 4, 10, false};
+    return system;
+}
 static void FakeWarn(const char *) {}
 
 static bool IsPlain(const std::string &name)
@@ -236,10 +242,10 @@ static bool SameOrAbove(std::string folder, std::string path)
 
 static void CheckScript(const std::string &typed, uint8_t choice)
 {
-    static const InstallOps ops = {FakeDirectory, FakeSystem,     FakeDirectory, FakeFullPath,
-                                   FakeMade,      FakeMade,       FakeRemove,    FakeCopy,
-                                   FakeWriteScript, FakeRegister, FakeStartup,   FakeShortcut,
-                                   FakeWarn};
+    static const InstallOps ops = {FakePlatform, FakeDirectory,  FakeSystem,   FakeDirectory,
+                                   FakeFullPath, FakeMade,       FakeMade,     FakeRemove,
+                                   FakeCopy,     FakeRemove,     FakeWriteScript, FakeRegister,
+                                   FakeStartup,  FakeShortcut,   FakeWarn};
     resolveFails = choice < 16;
     resolved.clear();
     script.clear();

@@ -82,11 +82,14 @@ TEST(KelveyScript, RefusalRules)
         // Windows-directory look-alikes are not the Windows directory.
         {"[FILE] C:\\WINDOWSXTessaron.ini\r\n[FILE] C:\\WINDOWS.OLD\\Tessaron.ini\r\n[FILE] C:\\WIN\\Tessaron.ini\r\n"
          "[FILE] D:\\WINDOWS\\Tessaron.ini\r\n[FILE] C:\\WINDOWS\\Tessaron.ini.old\r\n[FILE] C:\\WINDOWS\\Start Menu\\Tessaron.lnk\r\n", "", 6},
-        // A folder holds files of the product only when it is the
-        // innermost, not a root, and neither the Windows or system folder
-        // nor above them.
-        {"[EMPTY FOLDER] C:\\T\\\r\n[EMPTY FOLDER] C:\\T\\U\r\n[FILE] C:\\T\\a\r\n[FILE] C:\\T\\U\\b\r\n[FILE] C:\\T\\U\\V\\c\r\n",
-         "folder C:\\T\\; folder C:\\T\\U; file C:\\T\\U\\b", 2},
+        // A folder holds files of the product only when it is not a root,
+        // neither the Windows or system folder nor above them, and no
+        // folder named before it lies inside it: the installation folder
+        // comes first, a folder of its own (the help pages') after it.
+        {"[EMPTY FOLDER] C:\\T\\U\r\n[EMPTY FOLDER] C:\\T\\\r\n[FILE] C:\\T\\a\r\n[FILE] C:\\T\\U\\b\r\n[FILE] C:\\T\\U\\V\\c\r\n",
+         "folder C:\\T\\U; folder C:\\T\\; file C:\\T\\U\\b", 2},
+        {"[EMPTY FOLDER] C:\\T\\\r\n[EMPTY FOLDER] C:\\T\\U\r\n[FILE] C:\\T\\a\r\n[FILE] C:\\T\\U\\b\r\n",
+         "folder C:\\T\\; folder C:\\T\\U; file C:\\T\\a; file C:\\T\\U\\b", 0},
         {"[EMPTY FOLDER] C:\\\r\n[EMPTY FOLDER] C:\\WINDOWS\r\n[EMPTY FOLDER] c:\\windows\\system\\\r\n"
          "[FILE] C:\\boot.ini\r\n[FILE] C:\\WINDOWS\\win.ini\r\n[FILE] C:\\WINDOWS\\SYSTEM\\user.exe\r\n",
          "folder C:\\; folder C:\\WINDOWS; folder c:\\windows\\system\\", 3},

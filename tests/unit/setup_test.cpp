@@ -283,14 +283,19 @@ void FakeShortcut(const char *target, const char *file, const char *description)
 }
 void FakeWarn(const char *text) { Log(std::string("warn ") + text); }
 
-const InstallOps FakeOps = {FakeWindowsDirectory, FakeSystemDirectory, FakeCurrentDirectory, FakeFullPath,
-                            FakeMkdir, FakeTouch, FakeRemove, FakeCopy, FakeWriteScript, FakeRegister,
-                            FakeStartup, FakeShortcut, FakeWarn};
+Platform FakeSystem = {false, 4, 10, false};  // Windows 98 unless a test says otherwise
+const Platform &FakePlatform() { return FakeSystem; }
+void FakeClearReadOnly(const char *path) { Log(std::string("writable ") + path); }
+
+const InstallOps FakeOps = {FakePlatform, FakeWindowsDirectory, FakeSystemDirectory, FakeCurrentDirectory,
+                            FakeFullPath, FakeMkdir, FakeTouch, FakeRemove, FakeCopy, FakeClearReadOnly,
+                            FakeWriteScript, FakeRegister, FakeStartup, FakeShortcut, FakeWarn};
 
 void Reset()
 {
     disk = Disk();
     machine = Machine();
+    FakeSystem = {false, 4, 10, false};
 }
 
 TEST(SetupInstall, PrepareInstallFolder)
