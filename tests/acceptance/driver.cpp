@@ -1190,6 +1190,7 @@ std::string RecorderLog(const char *name, bool system)
         dot = path.size();
     return path.substr(0, dot) + ".log";
 }
+}  // namespace
 
 std::string InstallRecorder(const char *name, bool system)
 {
@@ -1483,12 +1484,6 @@ int RunScenario(const Scenario &scenario)
         result = 1;
     }
     EndStartedProcesses();
-    try {
-        UseWindowsVersion("win98");
-    } catch (const ScenarioFailure &failure) {
-        printf("FAILED: %s: %s\n", scenario.name, failure.what());
-        result = 1;
-    }
     if (result == 0)
         printf("PASSED: %s (%.2f s)\n", scenario.name, (GetTickCount() - StartTick) / 1000.0);
     fflush(stdout);
