@@ -3,12 +3,11 @@
 const char HelpPagesFolder[] = "help";
 
 // tests/dist/help_pages.cmake checks this list against the pages built.
-const char *const HelpPages[] = {
-    "index.html",   "icons.html",       "traymenu.html",    "openpath.html",
-    "quickaccess.html", "options.html", "toollocations.html", "maintenance.html",
-    "scandisk.html", "defrag.html",     "freespace.html",   "files.html",
+const char *const HelpPages[HelpPageCount] = {
+    "index.html",    "icons.html",    "traymenu.html",    "openpath.html",      "quickaccess.html",
+    "options.html",  "toollocations.html", "maintenance.html", "scandisk.html", "defrag.html",
+    "ntdisktools.html", "freespace.html", "files.html",
 };
-const int HelpPageCount = sizeof HelpPages / sizeof HelpPages[0];
 
 // The numbers of docs/help/contexts.txt and the topics they name.
 static const struct {

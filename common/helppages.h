@@ -9,8 +9,8 @@
 
 extern const char HelpPagesFolder[];  // "help"
 // Every page, as the help build names them; the contents page first.
-extern const char *const HelpPages[];
-extern const int HelpPageCount;
+enum { HelpPageCount = 13 };
+extern const char *const HelpPages[HelpPageCount];
 
 // The page of a help context number (the dialogs' template numbers, 9000
 // for the contents); the contents page for a number no topic has.

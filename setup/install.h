@@ -4,6 +4,7 @@
 #pragma once
 #include <stddef.h>
 
+#include "helppages.h"
 #include "platform.h"
 
 // Every path setup builds lives in a buffer of this size.
@@ -16,7 +17,7 @@ const size_t InstallFolderLimit = 247;
 
 // The uninstallation script: 17 lines of at most one path each, and on the
 // NT family a line for each help page and one for their folder.
-const size_t UninstallScriptSize = (17 + 13) * (SetupPathSize + 2);
+const size_t UninstallScriptSize = (17 + HelpPageCount + 1) * (SetupPathSize + 2);
 
 extern const char DefaultInstallFolder[];      // "C:\Tessaron"
 extern const char FallbackStartupFolder[];     // used when the registry has none
