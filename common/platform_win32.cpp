@@ -33,10 +33,24 @@ const Platform &CurrentPlatform(void)
     return platform;
 }
 
+static bool GetFolder(UINT(WINAPI *get)(LPSTR, UINT), char *buffer, size_t size)
+{
+    UINT n = get(buffer, (UINT)size);
+    if (n != 0 && n < size)
+        return true;
+    if (size > 0)
+        buffer[0] = '\0';
+    return false;
+}
+
+bool GetWindowsDir(char *buffer, size_t size)
+{
+    return GetFolder(GetWindowsDirectoryA, buffer, size);
+}
+
 bool GetSystemDir(char *buffer, size_t size)
 {
-    UINT n = GetSystemDirectoryA(buffer, (UINT)size);
-    return n != 0 && n < size;
+    return GetFolder(GetSystemDirectoryA, buffer, size);
 }
 
 bool SwitchRedirectionOff(void **state)

@@ -17,9 +17,11 @@ const Platform &CurrentPlatform(void);
 typedef void (*SystemFunction)(void);
 SystemFunction FindSystemFunction(const char *library, const char *name);
 
-// The system folder (GetSystemDirectoryA); false when it cannot be had or
-// does not fit.  A 32-bit program on 64-bit Windows gets System32 too, but
-// its opening of files there lands in the 32-bit folder (SysWOW64).
+// The Windows directory (GetWindowsDirectoryA) and the system folder
+// (GetSystemDirectoryA); false, and the buffer empty, when it cannot be had
+// or does not fit.  A 32-bit program on 64-bit Windows gets System32 too,
+// but its opening of files there lands in the 32-bit folder (SysWOW64).
+bool GetWindowsDir(char *buffer, size_t size);
 bool GetSystemDir(char *buffer, size_t size);
 
 // Switches the redirection of System32 off for this thread, so that a

@@ -144,8 +144,8 @@ static RemoveResult RemoveGroup(const char *name)
     char programs[UninstallTextSize];
     RemoveResult result = RemoveAbsent;
     if (!QueryShellFolder(HKEY_CURRENT_USER, "Programs", programs, sizeof programs)) {
-        char windows[UninstallTextSize] = "";
-        GetWindowsDirectoryA(windows, sizeof windows);
+        char windows[UninstallTextSize];
+        GetWindowsDir(windows, sizeof windows);
         FormatText(programs, sizeof programs, "%s\\Start Menu\\Programs", windows);
     }
     result = RemoveGroupIn(programs, name);
@@ -230,8 +230,8 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int)
 
     char windowsDir[UninstallTextSize], systemDir[UninstallTextSize];
     // Unknown (empty), no file counts as the product's own there or in a folder.
-    GetSystemFolder(GetWindowsDirectoryA, windowsDir, sizeof windowsDir);
-    GetSystemFolder(GetSystemDirectoryA, systemDir, sizeof systemDir);
+    GetWindowsDir(windowsDir, sizeof windowsDir);
+    GetSystemDir(systemDir, sizeof systemDir);
     FindVirtualStore(windowsDir);
 
     static char message[3 * UninstallListSize];

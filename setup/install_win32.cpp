@@ -11,12 +11,12 @@ static char UninstallKeyClass[] = "None";
 
 static void WindowsDirectory(char *dir, size_t size)
 {
-    GetSystemFolder(GetWindowsDirectoryA, dir, size);
+    GetWindowsDir(dir, size);
 }
 
 static void SystemDirectory(char *dir, size_t size)
 {
-    GetSystemFolder(GetSystemDirectoryA, dir, size);
+    GetSystemDir(dir, size);
 }
 
 static void CurrentDirectory(char *dir, size_t size)

@@ -3,13 +3,6 @@
 static const char ShellFoldersKey[] =
     "Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Shell Folders";
 
-void GetSystemFolder(UINT(WINAPI *get)(LPSTR, UINT), char *folder, size_t size)
-{
-    UINT length = get(folder, (UINT)size);
-    if (length == 0 || length >= size)
-        folder[0] = '\0';
-}
-
 bool QueryRegistryText(HKEY root, const char *subkey, const char *value, char *text, size_t size)
 {
     if (size < 3)

@@ -5,9 +5,6 @@
 
 #include <stddef.h>
 
-// The Windows or system folder (GetWindowsDirectoryA, GetSystemDirectoryA);
-// empty when it does not fit.
-void GetSystemFolder(UINT(WINAPI *get)(LPSTR, UINT), char *folder, size_t size);
 // A text value (REG_SZ or REG_EXPAND_SZ, not expanded); false when it is
 // missing, of another type or longer than the buffer.
 bool QueryRegistryText(HKEY root, const char *subkey, const char *value, char *text, size_t size);

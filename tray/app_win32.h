@@ -50,8 +50,6 @@ const ToolSystem *CurrentToolSystem(void);
 bool StartTool(ToolStart *start, bool wait);
 
 // settings_win32.cpp
-// The Windows directory, or false when it cannot be had or does not fit.
-bool GetWindowsDir(char *buffer, size_t size);
 void LoadSettings(void);
 void SaveSettings(void);
 void FillDefaultToolLocations(void);

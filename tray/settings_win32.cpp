@@ -6,12 +6,6 @@ static const char SaveFailedText[] = "There was an error while attempting to sav
 
 enum { WindowsDirSize = 512, SettingsPathSize = 4096 };
 
-bool GetWindowsDir(char *buffer, size_t size)
-{
-    UINT n = GetWindowsDirectoryA(buffer, (UINT)size);
-    return n != 0 && n < size;
-}
-
 typedef BOOL(WINAPI *MoveFileExFunction)(LPCSTR, LPCSTR, DWORD);
 
 // MoveFileEx replaces an existing file in one step.  Windows 98 and ME have
