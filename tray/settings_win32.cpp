@@ -84,12 +84,10 @@ void FillDefaultToolLocations(void)
 {
     // The system folder's own tools first, where the system has them.
     char systemDir[WindowsDirSize];
-    if (!GetSystemDir(systemDir, sizeof systemDir))
-        systemDir[0] = '\0';  // the 9x defaults below, or nothing
+    GetSystemDir(systemDir, sizeof systemDir);  // empty: the 9x defaults below, or nothing
     ApplySystemToolLocations(CurrentPlatform(), systemDir);
 
     char windowsDir[WindowsDirSize];
-    if (!GetWindowsDir(windowsDir, sizeof windowsDir))
-        windowsDir[0] = '\0';  // the locations stay empty
+    GetWindowsDir(windowsDir, sizeof windowsDir);  // empty: the locations stay empty
     ApplyDefaultToolLocations(windowsDir);
 }

@@ -37,8 +37,7 @@ const ToolSystem *CurrentToolSystem(void)
     const Platform &platform = CurrentPlatform();
     if (!platform.nt)
         return NULL;
-    if (!GetSystemDir(systemDir, sizeof systemDir))
-        systemDir[0] = '\0';
+    GetSystemDir(systemDir, sizeof systemDir);  // empty when unknown
     system.platform = platform;
     system.systemDir = systemDir;
     system.driveMask = (uint32_t)GetLogicalDrives();  // as they are now, not at start-up
