@@ -1,7 +1,17 @@
 #!/usr/bin/env bash
 # Installs what building and testing Tessaron needs on a Debian 12 machine.
 # Idempotent and quick when everything is there already.
+#
+# It also asks the kernel whether it runs 32-bit programs
+# (tools/probe-kernel32.sh) and keeps the answer in <build>/kernel32.txt,
+# where the acceptance harness reads it.  Where the answer is yes, Debian's
+# 32-bit Wine (wine32:i386) is installed beside the 64-bit one, so that the
+# shipped 32-bit programs run the acceptance suite too; where it is no,
+# nothing 32-bit can run, and wine32:i386 would break the 64-bit wine
+# command as well, so it is never installed there.
 set -euo pipefail
+root=$(cd "$(dirname "$0")/.." && pwd)
+build=${TESSARON_BUILD:-$root/build}
 
 packages=(
   cmake ninja-build g++ clang libclang-rt-14-dev
@@ -13,20 +23,43 @@ packages=(
   halibut zip faketime
 )
 
+installed() {
+  dpkg-query -W -f='${Status}' "$1" 2>/dev/null | grep -q "install ok installed"
+}
+
+SUDO=
+if [ "$(id -u)" -ne 0 ]; then SUDO=sudo; fi
+export DEBIAN_FRONTEND=noninteractive
+
+# binutils' as and ld build the probe; g++ brings them.
+if ! command -v as >/dev/null || ! command -v ld >/dev/null; then
+  $SUDO apt-get update -qq
+  $SUDO apt-get install -y -qq binutils >/dev/null
+fi
+kernel32=$("$root/tools/probe-kernel32.sh")
+mkdir -p "$build"
+printf '%s\n' "$kernel32" >"$build/kernel32.txt"
+
+if [ "$kernel32" = yes ]; then
+  packages+=(wine32:i386)
+else
+  echo "setup-machine: the shipped 32-bit programs' scenarios will be skipped on this machine: ${kernel32#no: }"
+  if installed wine32:i386; then
+    echo "setup-machine: wine32:i386 is installed but cannot run here, and it stops the 64-bit wine as well; 'apt-get remove wine32:i386' mends that" >&2
+  fi
+fi
+
 missing=()
 for p in "${packages[@]}"; do
-  if ! dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed"; then
-    missing+=("$p")
-  fi
+  installed "$p" || missing+=("$p")
 done
-
 if [ ${#missing[@]} -eq 0 ]; then
   exit 0
 fi
 
 echo "Installing: ${missing[*]}"
-SUDO=
-if [ "$(id -u)" -ne 0 ]; then SUDO=sudo; fi
-export DEBIAN_FRONTEND=noninteractive
+if [ "$kernel32" = yes ] && ! dpkg --print-foreign-architectures | grep -qx i386; then
+  $SUDO dpkg --add-architecture i386
+fi
 $SUDO apt-get update -qq
 $SUDO apt-get install -y -qq "${missing[@]}" >/dev/null

@@ -73,9 +73,15 @@ xvfb_stop() {
   rm -f "$dir/xvfb.pid" "$dir/xvfb.display"
 }
 
-# prefix_stamp: what a ready prefix was made from; a different Wine rebuilds it.
+# prefix_stamp: what a ready prefix was made from; a different Wine rebuilds
+# it.  Adding or removing a half of Wine (wine32:i386 beside the 64-bit one)
+# leaves an older prefix unable to start ("could not load kernel32.dll"), so
+# every installed Wine package and its version is part of the stamp.
 prefix_stamp() {
-  echo "$(wine --version 2>/dev/null) fonts+desktop800x600 v1"
+  local packages
+  packages=$(dpkg-query -W -f='${Package}:${Architecture}=${Version}\n' 'wine*' 'libwine*' 2>/dev/null |
+    grep -v '=$' | LC_ALL=C sort | xargs)
+  echo "$(wine --version 2>/dev/null) [$packages] fonts+desktop800x600 v1"
 }
 
 # prefix_create <prefix> <template>: a ready prefix at <prefix>, copied from
