@@ -377,6 +377,11 @@ std::vector<std::string> WaitRecorderLines(const char *name, size_t count, bool 
 HWND WaitConsoleWindow();
 void PressEnterInConsole(HWND console);
 
+// ---------------------------------------------------------------- display
+// Changes the size of Wine's desktop (ChangeDisplaySettings), as a new
+// display would; the programs get WM_DISPLAYCHANGE.
+void ChangeDisplaySize(int width, int height);
+
 // ---------------------------------------------------------------- Windows version
 // The version Wine reports to the programs started from now on (value
 // Version of HKCU\Software\Wine): "win98" (every scenario starts with it),
@@ -396,16 +401,24 @@ void DeleteRegistryKey(HKEY root, const char *key);  // with its subkeys; absent
 // ---------------------------------------------------------------- shell logs
 // One Shell_NotifyIcon call as the tray received it.
 struct TrayCall {
-    DWORD operation;  // NIM_ADD 0, NIM_MODIFY 1, NIM_DELETE 2
+    DWORD operation;  // NIM_ADD 0, NIM_MODIFY 1, NIM_DELETE 2, NIM_SETFOCUS 3, NIM_SETVERSION 4
     HWND window;
     UINT id;
     UINT flags;
     UINT callbackMessage;
     std::string tip;
+    UINT version;   // NIM_SETVERSION's; 0 from a record too small to carry it
+    bool refused;   // by RefuseFirstTrayAdds, not passed on
 };
 std::vector<TrayCall> TrayCalls();
 std::vector<TrayCall> WaitTrayCalls(size_t count);
 void ClearTrayCalls();
+// From now on the tray answers the first NIM_ADD of each icon id with
+// FALSE, as a shell busy at log-on may, and passes it on to no tray.
+void RefuseFirstTrayAdds();
+// Sends a notification as the shell does (SendNotifyMessage, not posted):
+// the icon id and the mouse message or NIN_KEYSELECT ...
+void SendTrayNotification(const Program &tessaron, int iconId, UINT message);
 // One WinHelp request.
 struct HelpCall {
     HWND caller;

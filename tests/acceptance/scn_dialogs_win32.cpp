@@ -8,6 +8,9 @@
 
 #include <commctrl.h>
 
+#include <algorithm>
+#include <string.h>
+
 namespace {
 
 using namespace LayoutStyle;
@@ -331,6 +334,141 @@ void AuditDialog(HWND dialog, int fieldId)
     CHECK(HelpCalls().empty());
 }
 
+// ---------------------------------------------------------------- names and keys
+// A control's text as it shows, without its access key mark ("&&" shows
+// one "&") and the blanks round it; the key, in capitals, in *key.
+std::string Shown(const std::string &text, char *key = nullptr)
+{
+    std::string shown;
+    for (size_t i = 0; i < text.size(); i++) {
+        if (text[i] == '&' && i + 1 < text.size() && text[++i] != '&' && key)
+            *key = (char)toupper((unsigned char)text[i]);
+        shown += text[i];
+    }
+    size_t from = shown.find_first_not_of(' '), to = shown.find_last_not_of(' ');
+    return from == std::string::npos ? "" : shown.substr(from, to - from + 1);
+}
+
+bool IsClass(const Control &c, const char *name) { return lstrcmpiA(c.className.c_str(), name) == 0; }
+
+// What a screen reader names a control by, by the system's rule: a button,
+// check box or radio button by its own text; an edit field by the nearest
+// static text before it, looking back no further than a control that is a
+// tab stop or starts a group.
+std::string ReaderName(const std::vector<Control> &controls, size_t at)
+{
+    if (IsClass(controls[at], "Button"))
+        return Shown(controls[at].text);
+    size_t i = at;
+    while (i-- > 0 && !IsClass(controls[i], "Static"))
+        if (controls[i].style & (WS_TABSTOP | WS_GROUP))
+            return "";
+    return i < at ? Shown(controls[i].text) : "";
+}
+
+struct Naming {
+    // Each check box and edit field, with the label that shows for it ("" for
+    // a field with none of its own); push and radio buttons show their names.
+    std::vector<std::pair<int, std::string>> labels;
+    // A label's access key and the control it gives the focus to.
+    std::vector<std::pair<char, int>> keys;
+};
+
+// Each focusable control's name equals its visible label; no two controls
+// share an access key; each label's key reaches what it names.
+void CheckNamesAndKeys(HWND dialog, const Naming &naming)
+{
+    std::vector<Control> controls = DialogControls(dialog);
+    std::string keys;
+    size_t listed = 0;
+    for (size_t i = 0; i < controls.size(); i++) {
+        const Control &c = controls[i];
+        char key = 0;
+        Shown(c.text, &key);
+        CHECK(key == 0 || keys.find(key) == std::string::npos);
+        keys += key != 0 ? std::string(1, key) : "";
+        DWORD kind = c.style & BS_TYPEMASK;
+        bool box = IsClass(c, "Button") && kind == BS_AUTOCHECKBOX;
+        if (!box && !IsClass(c, "Edit")) {
+            if ((c.style & WS_TABSTOP) || (IsClass(c, "Button") && kind == BS_AUTORADIOBUTTON))
+                CHECK(!ReaderName(controls, i).empty());
+            continue;
+        }
+        auto label = std::find_if(naming.labels.begin(), naming.labels.end(),
+                                  [&](const auto &entry) { return entry.first == c.id; });
+        if (label == naming.labels.end())
+            Fail("control %d is not in the table", c.id);
+        Step("  %d is named \"%s\"", c.id, ReaderName(controls, i).c_str());
+        CHECK_TEXT(ReaderName(controls, i), label->second);
+        listed++;
+    }
+    CHECK_EQ(listed, naming.labels.size());
+    for (const auto &key : naming.keys) {
+        Step("  Alt+%c", key.first);
+        CHECK(PostMessageA(dialog, WM_SYSCHAR, (WPARAM)tolower(key.first), 0x20000001));
+        if (!WaitFor([&] { return FocusedControl(dialog) == key.second; }))
+            Fail("Alt+%c moved the focus to %d, not %d", key.first, FocusedControl(dialog), key.second);
+    }
+}
+
+// ---------------------------------------------------------------- focus on labels
+// The screen's pixels round the label just before a control, once the
+// dialog has painted what is pending.
+std::vector<COLORREF> LabelRingPixels(HWND dialog, int boxId)
+{
+    RedrawWindow(dialog, nullptr, nullptr, RDW_UPDATENOW | RDW_ALLCHILDREN);
+    std::vector<Control> controls = DialogControls(dialog);
+    auto box = std::find_if(controls.begin(), controls.end(), [&](const Control &c) { return c.id == boxId; });
+    CHECK(box != controls.end() && box != controls.begin());
+    RECT ring = (box - 1)->pixels;
+    InflateRect(&ring, 2, 1);
+    MapWindowPoints(dialog, nullptr, reinterpret_cast<POINT *>(&ring), 2);
+    int width = ring.right - ring.left, height = ring.bottom - ring.top;
+    BITMAPINFO info = {};
+    info.bmiHeader = {sizeof(BITMAPINFOHEADER), width, -height, 1, 32, BI_RGB, 0, 0, 0, 0, 0};
+    void *bits = nullptr;
+    HDC screen = GetDC(nullptr), memory = CreateCompatibleDC(screen);
+    HBITMAP bitmap = CreateDIBSection(memory, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
+    HGDIOBJ old = SelectObject(memory, bitmap);
+    BitBlt(memory, 0, 0, width, height, screen, ring.left, ring.top, SRCCOPY);
+    GdiFlush();
+    std::vector<COLORREF> pixels((COLORREF *)bits, (COLORREF *)bits + width * height);
+    SelectObject(memory, old);
+    DeleteObject(bitmap);
+    DeleteDC(memory);
+    ReleaseDC(nullptr, screen);
+    return pixels;
+}
+
+void FocusOn(HWND dialog, int id)
+{
+    DWORD_PTR ignored = 0;
+    SendMessageTimeoutA(dialog, WM_NEXTDLGCTL, (WPARAM)ControlWindow(dialog, id), TRUE, SMTO_ABORTIFHUNG,
+                        5000, &ignored);
+    if (!WaitFor([&] { return FocusedControl(dialog) == id; }))
+        Fail("the focus did not move to %d", id);
+}
+
+// Once the keyboard is used, the focus on each of these check boxes shows
+// round its label, and goes when the focus moves on.
+void CheckFocusOnLabels(HWND dialog, std::initializer_list<int> boxes)
+{
+    CHECK(PostMessageA(dialog, WM_KEYDOWN, VK_TAB, 0));
+    for (int box : boxes) {
+        FocusOn(dialog, IDCANCEL);
+        std::vector<COLORREF> without = LabelRingPixels(dialog, box);
+        FocusOn(dialog, box);
+        std::vector<COLORREF> with = LabelRingPixels(dialog, box);
+        size_t changed = 0;
+        for (size_t i = 0; i < with.size() && i < without.size(); i++)
+            changed += with[i] != without[i];
+        Step("  the focus on %d changes %u pixels round its label", box, (unsigned)changed);
+        CHECK(changed >= 20);
+        FocusOn(dialog, IDCANCEL);
+        CHECK(LabelRingPixels(dialog, box) == without);
+    }
+}
+
 }  // namespace
 
 // ---------------------------------------------------------------- Options
@@ -608,5 +746,82 @@ SCENARIO(audit_dialogs_tooltips_and_non_click_commands)
     PressButton(defrag, IDCANCEL);
     PressButton(maintenance, IDCANCEL);
 
+    ExitTessaron(tessaron);
+}
+
+// ---------------------------------------------------------------- screen readers and keys
+// Every control that takes the focus is named by its visible label, every
+// label of a field or a group of radio buttons has an access key that
+// reaches it, and the check boxes that show no text of their own show the
+// focus round their labels.
+SCENARIO(dialog_controls_named_by_their_labels)
+{
+    Program tessaron = StartWith(BaseSettings());
+
+    Step("Options");
+    HWND options = OpenOptions(tessaron);
+    CheckNamesAndKeys(options, {{{2004, "Windows Explorer"}, {2005, "Disk Defragmenter"}, {2006, "ScanDisk"},
+                                 {2003, "DriveSpace"}, {2002, "Compression Agent"}, {2001, "Backup"},
+                                 {2012, "Force \"My Computer\" View"}, {2014, "Enable Free Space Monitor"},
+                                 {2015, "Monitor Floppy Disk(s) Too"}, {2017, "Min. Space Before Warning:"}},
+                                {{'M', 2017}}});
+    CheckFocusOnLabels(options, {2004, 2005, 2006, 2003, 2002, 2001, 2012, 2014, 2015});
+
+    Step("Tool Locations");
+    HWND tools = OpenNested(tessaron, options, IDC_OPTIONS_TOOLLOCATIONS, IDC_TOOLS_EXPLORER);
+    CheckNamesAndKeys(tools, {{{5012, "Windows Explorer:"}, {5011, "ScanDisk:"}, {5010, "Defragmenter:"},
+                               {5009, "Backup:"}, {5008, "DriveSpace:"}, {5007, "Compression Agent:"}},
+                              {{'W', 5012}, {'S', 5011}, {'D', 5010}, {'B', 5009}, {'R', 5008}, {'A', 5007}}});
+    PressButton(tools, IDCANCEL);
+    PressButton(options, IDCANCEL);
+
+    Step("Maintenance");
+    HWND maintenance = OpenMaintenance(tessaron);
+    CheckNamesAndKeys(maintenance,
+                      {{{2009, "Enable Automatic Device Maintenance"}, {2011, "Disk Defragment Service"},
+                        {2010, "Disk Scan Service"}, {2007, "Backup Service"}, {2008, "Compression Service"}},
+                       {{'D', 2011}, {'A', 2010}, {'B', 2007}, {'M', 2008}}});
+    CheckFocusOnLabels(maintenance, {2009});
+
+    Step("ScanDisk and Defragmenter settings: the group boxes' keys reach the chosen radio button");
+    HWND scan = OpenNested(tessaron, maintenance, IDC_MAINT_SCANSETTINGS, IDC_SCAN_IGNORE);
+    // The drive field has no label of its own: it gets no name, not a wrong one.
+    CheckNamesAndKeys(scan, {{{3005, ""}, {3006, "Start/Stop Automatically"},
+                              {3007, "Ignore Disk Errors If Found"}},
+                             {{'D', 3003}}});
+    PressButton(scan, IDCANCEL);
+    HWND defrag = OpenNested(tessaron, maintenance, IDC_MAINT_DEFRAGSETTINGS, IDC_DEFRAG_FULL);
+    CheckNamesAndKeys(defrag, {{{3005, ""}}, {{'D', 3003}, {'M', 3015}, {'I', 3022}}});
+    PressButton(defrag, IDCANCEL);
+    PressButton(maintenance, IDCANCEL);
+
+    Step("Open Path");
+    PostCommand(tessaron, CmdOpenPath);
+    HWND openPath = WaitDialogWith(tessaron, IDC_OPENPATH_PATH);
+    CheckNamesAndKeys(openPath, {{{6001, "Open Path:"}, {6002, "Add To Quick Access List"}}, {{'P', 6001}}});
+    CheckFocusOnLabels(openPath, {6002});
+    PressButton(openPath, IDCANCEL);
+    ExitTessaron(tessaron);
+}
+
+// ---------------------------------------------------------------- a new display
+// Each dialog centres on the screen that is there when it opens, also
+// after the display has changed (a laptop off its dock, a remote session).
+SCENARIO(dialog_options_centred_after_display_change)
+{
+    Program tessaron = StartTessaron();
+    HWND dialog = OpenOptions(tessaron);
+    CheckCentred(dialog);
+    PressButton(dialog, IDCANCEL);
+
+    ChangeDisplaySize(640, 480);
+    dialog = OpenOptions(tessaron);
+    CheckCentred(dialog);
+    RECT frame = {};
+    GetWindowRect(dialog, &frame);
+    Step("the dialog at %ld,%ld to %ld,%ld", frame.left, frame.top, frame.right, frame.bottom);
+    CHECK(frame.left >= 0 && frame.top >= 0 && frame.right <= 640 && frame.bottom <= 480);
+    PressButton(dialog, IDCANCEL);
+    ChangeDisplaySize(800, 600);
     ExitTessaron(tessaron);
 }

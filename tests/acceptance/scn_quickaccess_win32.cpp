@@ -216,6 +216,27 @@ SCENARIO(quickaccess_long_line_and_ctrl_z)
     ExitTessaron(tessaron);
 }
 
+// An "&" in an entry shows as itself and gives it no access key: "a",
+// which "Q&A 2024" would have taken, chooses nothing; "c" is "&Clear"'s.
+SCENARIO(quickaccess_ampersands_show_as_themselves)
+{
+    WriteFileBytes(ListFile(), CrLfLines({"C:\\Tom & Jerry", "D:\\Q&A 2024"}));
+    Program tessaron = Start();
+    OpenQuickAccessMenu(tessaron);
+    Step("type \"a\"");
+    PostMessageA(WaitPopupMenu(), WM_CHAR, 'a', 1);
+    CheckNothingStarted(0, 500);
+    DismissPopupMenu();
+    CHECK_TEXT(ChooseEntry(tessaron, 1), ExplorerLine("C:\\Tom & Jerry"));
+    CHECK_TEXT(ChooseEntry(tessaron, 2), ExplorerLine("D:\\Q&A 2024"));
+    OpenQuickAccessMenu(tessaron);
+    Step("type \"c\"");
+    PostMessageA(WaitPopupMenu(), WM_CHAR, 'c', 1);
+    if (!WaitFor([] { return !FileExists(ListFile()); }))
+        Fail("\"c\" did not choose \"&Clear\"");
+    ExitTessaron(tessaron);
+}
+
 SCENARIO(quickaccess_missing_file_shows_empty)
 {
     Program tessaron = Start();
