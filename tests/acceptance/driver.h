@@ -449,6 +449,23 @@ std::string ScreenshotFolder();
 void SaveScreenshot(const RECT &area, const char *name, int scale = 1);
 // The window as it shows, frame included.
 void SaveWindowScreenshot(HWND window, const char *name);
+// The pixels that paint leaves in a memory bitmap of this size.
+template <class Paint> std::vector<COLORREF> Pixels(int width, int height, Paint paint)
+{
+    HDC screen = GetDC(nullptr), memory = CreateCompatibleDC(screen);
+    HBITMAP bitmap = CreateCompatibleBitmap(screen, width, height);
+    HGDIOBJ old = SelectObject(memory, bitmap);
+    paint(memory, screen);
+    std::vector<COLORREF> pixels;
+    for (int y = 0; y < height; y++)
+        for (int x = 0; x < width; x++)
+            pixels.push_back(GetPixel(memory, x, y));
+    SelectObject(memory, old);
+    DeleteObject(bitmap);
+    DeleteDC(memory);
+    ReleaseDC(nullptr, screen);
+    return pixels;
+}
 
 // ---------------------------------------------------------------- calendar
 // Today's day in the year by the programs' rule: February always 29 days.

@@ -424,20 +424,9 @@ std::vector<COLORREF> LabelRingPixels(HWND dialog, int boxId)
     InflateRect(&ring, 2, 1);
     MapWindowPoints(dialog, nullptr, reinterpret_cast<POINT *>(&ring), 2);
     int width = ring.right - ring.left, height = ring.bottom - ring.top;
-    BITMAPINFO info = {};
-    info.bmiHeader = {sizeof(BITMAPINFOHEADER), width, -height, 1, 32, BI_RGB, 0, 0, 0, 0, 0};
-    void *bits = nullptr;
-    HDC screen = GetDC(nullptr), memory = CreateCompatibleDC(screen);
-    HBITMAP bitmap = CreateDIBSection(memory, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
-    HGDIOBJ old = SelectObject(memory, bitmap);
-    BitBlt(memory, 0, 0, width, height, screen, ring.left, ring.top, SRCCOPY);
-    GdiFlush();
-    std::vector<COLORREF> pixels((COLORREF *)bits, (COLORREF *)bits + width * height);
-    SelectObject(memory, old);
-    DeleteObject(bitmap);
-    DeleteDC(memory);
-    ReleaseDC(nullptr, screen);
-    return pixels;
+    return Pixels(width, height, [&](HDC dc, HDC screen) {
+        BitBlt(dc, 0, 0, width, height, screen, ring.left, ring.top, SRCCOPY);
+    });
 }
 
 void FocusOn(HWND dialog, int id)
