@@ -442,7 +442,10 @@ void FocusOn(HWND dialog, int id)
 // round its label, and goes when the focus moves on.
 void CheckFocusOnLabels(HWND dialog, std::initializer_list<int> boxes)
 {
+    // Posted: the focus moves once it is handled.
+    int before = FocusedControl(dialog);
     CHECK(PostMessageA(dialog, WM_KEYDOWN, VK_TAB, 0));
+    CHECK(WaitFor([&] { return FocusedControl(dialog) != before; }));
     for (int box : boxes) {
         FocusOn(dialog, IDCANCEL);
         std::vector<COLORREF> without = LabelRingPixels(dialog, box);
