@@ -1254,6 +1254,16 @@ void UseWindowsVersion(const char *version)
         Fail("cannot set the Windows version %s (error %ld)", version, (long)result);
 }
 
+namespace {
+const char WineTestKey[] = "Software\\Wine\\Tessaron";
+}
+
+void UseWineTestSetting(const char *name, const char *value)
+{
+    Step("test setting %s = %s", name, value);
+    SetRegistryText(HKEY_CURRENT_USER, WineTestKey, name, value);
+}
+
 // ---------------------------------------------------------------- registry
 bool ReadRegistryText(HKEY root, const char *key, const char *value, std::string *text)
 {
@@ -1472,6 +1482,7 @@ int RunScenario(const Scenario &scenario)
         // Windows 98 unless the scenario chooses another system: whatever
         // an earlier scenario chose, passed or failed, ends here.
         UseWindowsVersion("win98");
+        DeleteRegistryKey(HKEY_CURRENT_USER, WineTestKey);
         StartShellWindows();
         CheckDrives(scenario.drives);
         Step("scenario %s", scenario.name);

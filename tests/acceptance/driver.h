@@ -383,6 +383,12 @@ void PressEnterInConsole(HWND console);
 // "winxp", "win7", "win10" ...
 void UseWindowsVersion(const char *version);
 
+// What Wine cannot answer, the programs read from test settings of the
+// prefix (platform_win32.h, WineTestSetting): "SolidStateDrives" and
+// "RotatingDrives" (drive letters), "ConsentPrompt" ("declined").  Every
+// scenario starts without any.
+void UseWineTestSetting(const char *name, const char *value);
+
 // ---------------------------------------------------------------- registry
 bool ReadRegistryText(HKEY root, const char *key, const char *value, std::string *text);
 bool RegistryKeyExists(HKEY root, const char *key);
