@@ -1,10 +1,14 @@
 /* Stand-in for the programs that Tessaron starts (Explorer, ScanDisk, ...).
    Appends its own command line and CR LF to a log beside itself, named
-   like the program with ".log" for ".exe", and exits at once. */
+   like the program with ".log" for ".exe", and exits at once.  A 32-bit
+   copy in the 64-bit system folder is told that it runs from System32,
+   which would send its log to SysWOW64: the redirection is off for it. */
 #include <windows.h>
 #include <string.h>
 
 static char record[32768 + 2];
+
+typedef BOOL(WINAPI *RedirectionOff)(PVOID *);
 
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE previous, LPSTR commandLine, int show)
 {
@@ -15,6 +19,9 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE previous, LPSTR commandLine, in
     const char *line;
     DWORD written;
     int attempt;
+    HMODULE kernel;
+    RedirectionOff redirectionOff;
+    PVOID redirection = NULL;
 
     (void)instance;
     (void)previous;
@@ -27,6 +34,11 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE previous, LPSTR commandLine, in
     if (dot == NULL || strchr(dot, '\\') != NULL)
         dot = path + length;
     lstrcpynA(dot, ".log", (int)(sizeof(path) - (size_t)(dot - path)));
+
+    kernel = GetModuleHandleA("kernel32.dll");
+    redirectionOff = (RedirectionOff)(void (*)(void))GetProcAddress(kernel, "Wow64DisableWow64FsRedirection");
+    if (redirectionOff != NULL)
+        redirectionOff(&redirection);
 
     /* Two copies may start at once: retry while the other holds the log. */
     log = INVALID_HANDLE_VALUE;
