@@ -1254,16 +1254,6 @@ void UseWindowsVersion(const char *version)
         Fail("cannot set the Windows version %s (error %ld)", version, (long)result);
 }
 
-namespace {
-const char WineTestKey[] = "Software\\Wine\\Tessaron";
-}
-
-void UseWineTestSetting(const char *name, const char *value)
-{
-    Step("test setting %s = %s", name, value);
-    SetRegistryText(HKEY_CURRENT_USER, WineTestKey, name, value);
-}
-
 // ---------------------------------------------------------------- registry
 bool ReadRegistryText(HKEY root, const char *key, const char *value, std::string *text)
 {

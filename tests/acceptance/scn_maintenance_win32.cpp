@@ -294,8 +294,8 @@ SCENARIO(nt_win10_typed_drives_the_defragmenter_window_and_the_scandisk_icon)
 // Z: stay unknown).  7 leaves the solid-state disk out.
 SCENARIO_DRIVES(nt_defragmentation_by_media_type, "d:hd e:hd")
 {
-    UseWineTestSetting("SolidStateDrives", "D");
-    UseWineTestSetting("RotatingDrives", "E");
+    SetRegistryText(HKEY_CURRENT_USER, WineTestKey, "SolidStateDrives", "D");
+    SetRegistryText(HKEY_CURRENT_USER, WineTestKey, "RotatingDrives", "E");
     const struct {
         const char *version, *mode;
         std::string runs;
@@ -325,7 +325,7 @@ SCENARIO_DRIVES(nt_defragmentation_by_media_type, "d:hd e:hd")
 SCENARIO(nt_win10_declined_prompt_and_tools_that_cannot_start)
 {
     SystemTools t;
-    UseWineTestSetting("ConsentPrompt", "declined");
+    SetRegistryText(HKEY_CURRENT_USER, WineTestKey, "ConsentPrompt", "declined");
     Program tessaron = StartDueTasks("win10", {"szDefragmentLocation = C:\\rec\\missing\\defrag.exe"});
     CheckMessageBox("The disk scanning service (chkdsk.exe) was not started, because administrator rights were not given.",
                     {IDOK}, IDOK);

@@ -176,34 +176,21 @@ TEST(DiskTools, VolumesAndCommandLinesTakenApart)
 TEST(DiskTools, NotStartedMessages)
 {
     const std::string Tail = " could not be started.  It may already be open, or you may not have located it "
-                             "using \"Set Tool Locations\" in the \"Options\" dialog box.",
-                      Declined = " was not started, because administrator rights were not given.";
-    const auto Failed = StartOutcome::Failed;
+                             "using \"Set Tool Locations\" in the \"Options\" dialog box.";
     const ToolSystem Nt = SystemOf(Win10);
-    const struct {
-        ToolKind tool;
-        const char *location;
-        const ToolSystem *system;
-        StartOutcome outcome;
-        std::string message;
-    } cases[] = {
-        {ToolKind::ScanDisk, "", nullptr, Failed, "The scanning service (SCANDSKW.EXE)" + Tail},  // 98 as ever
-        {ToolKind::ScanDisk, C.c_str(), &Nt, Failed, "The scanning service (chkdsk.exe)" + Tail},
-        {ToolKind::Backup, "D:\\bk.exe /x", &Nt, Failed, "The backup service (BACKUP.EXE)" + Tail},
-        {ToolKind::Backup, "D:\\bk.exe /x", &Nt, StartOutcome::Declined, "The backup service (bk.exe)" + Declined},
-    };
-    for (const auto &c : cases) {
+    auto message = [](ToolKind tool, const char *location, const ToolSystem *system, StartOutcome outcome) {
         SettingsRecord s = InitialSettings();
-        CopyText(s.*ToolInfoFor(c.tool).location, LocationSize, c.location);
-        char message[ToolMessageSize];
-        NotStartedMessage(s, c.tool, ToolInfoFor(c.tool).failureMessage, c.system, c.outcome, message, sizeof message);
-        EXPECT_EQ(message, c.message);
-    }
-    // Every tool's message names its 9x program, which the NT texts replace.
-    for (int i = 0; i < ToolKindCount; i++) {
-        const ToolInfo &info = ToolInfoFor((ToolKind)i);
-        EXPECT_NE(strstr(info.failureMessage, (std::string("(") + info.fallbackName + ")").c_str()), nullptr);
-    }
+        CopyText(s.*ToolInfoFor(tool).location, LocationSize, location);
+        char text[ToolMessageSize];
+        NotStartedMessage(s, tool, ToolInfoFor(tool).failureMessage, system, outcome, text, sizeof text);
+        return std::string(text);
+    };
+    const auto N = ToolKind::ScanDisk, B = ToolKind::Backup;
+    EXPECT_EQ(message(N, "", nullptr, StartOutcome::Failed), "The scanning service (SCANDSKW.EXE)" + Tail);  // 98
+    EXPECT_EQ(message(N, C.c_str(), &Nt, StartOutcome::Failed), "The scanning service (chkdsk.exe)" + Tail);
+    EXPECT_EQ(message(B, "D:\\bk.exe /x", &Nt, StartOutcome::Failed), "The backup service (BACKUP.EXE)" + Tail);
+    EXPECT_EQ(message(B, "D:\\bk.exe /x", &Nt, StartOutcome::Declined),
+              "The backup service (bk.exe) was not started, because administrator rights were not given.");
 }
 
 TEST(DiskTools, SystemToolsAreTheDefaultsOnTheNtFamily)
