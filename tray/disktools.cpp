@@ -231,17 +231,18 @@ static bool PlanRuns(const SettingsRecord &s, DiskTool tool, const char *program
     if (count == 0)
         return false;
 
-    const DefragSwitches *row = nullptr;
+    // A known defrag runs from XP on, each system in its row.
+    const DefragSwitches *row = &DefragTable[0];
     for (const DefragSwitches &candidate : DefragTable)
         if (candidate.generation == DefragGenerationOf(system.platform))
             row = &candidate;
-    const char *display = scan || row == nullptr ? "" : Choice(row->display, s.iDefragmentDisplayMode);
-    bool oneVolumePerRun = scan || row == nullptr || row->oneVolumePerRun;
+    const char *display = scan ? "" : Choice(row->display, s.iDefragmentDisplayMode);
+    bool oneVolumePerRun = scan || row->oneVolumePerRun;
     const char *tasks[VolumeCount];
     for (int i = 0; i < count; i++) {
         char root[DriveRootSize];
         DriveRoot(volumes[i][0], root);
-        tasks[i] = scan ? ScanTask(s, root, system) : row != nullptr ? DefragTask(*row, s.iDefragmentMode, root, system) : "";
+        tasks[i] = scan ? ScanTask(s, root, system) : DefragTask(*row, s.iDefragmentMode, root, system);
     }
 
     runs[0] = '\0';
@@ -399,8 +400,8 @@ bool NotStartedMessage(const SettingsRecord &s, ToolKind tool, const char *messa
     char named[ToolFileSize];
     FormatText(named, sizeof named, "(%s)", ToolInfoFor(tool).fallbackName);
     const char *at = strstr(message, named);
-    bool rename = outcome == StartOutcome::Declined || tool == ToolKind::ScanDisk || tool == ToolKind::Defragmenter;
-    if (system == nullptr || at == nullptr || !rename)
+    bool renamed = outcome == StartOutcome::Declined || tool == ToolKind::ScanDisk || tool == ToolKind::Defragmenter;
+    if (system == nullptr || at == nullptr || !renamed)
         return CopyText(out, size, message);
 
     // The file of the program the location starts: a known tool's location

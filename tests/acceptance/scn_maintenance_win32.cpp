@@ -310,7 +310,8 @@ SCENARIO_DRIVES(nt_defragmentation_by_media_type, "d:hd e:hd")
             expected += defrag + c.runs.substr(at, bar + 1 - at);
         UseWindowsVersion(c.version);
         WriteSettings({"iEnableMaintenance = YES", "iDefragmentInterval = 7",
-                       Line("iLastDefragment", DaysBefore(TodayDayNumber(), 8)), std::string("iDefragmentMode = ") + c.mode});
+                       Line("iLastDefragment", DaysBefore(TodayDayNumber(), 8)),
+                       std::string("iDefragmentMode = ") + c.mode});
         Program tessaron = StartTessaron();
         AnswerDefragmentYes();
         WaitStartUpFinished(tessaron);
@@ -327,7 +328,8 @@ SCENARIO(nt_win10_declined_prompt_and_tools_that_cannot_start)
     SystemTools t;
     SetRegistryText(HKEY_CURRENT_USER, WineTestKey, "ConsentPrompt", "declined");
     Program tessaron = StartDueTasks("win10", {"szDefragmentLocation = C:\\rec\\missing\\defrag.exe"});
-    CheckMessageBox("The disk scanning service (chkdsk.exe) was not started, because administrator rights were not given.",
+    CheckMessageBox("The disk scanning service (chkdsk.exe) was not started, because administrator rights "
+                    "were not given.",
                     {IDOK}, IDOK);
     AnswerDefragmentYes();
     CheckMessageBox("The disk defragmenting service (defrag.exe) could not be started.  It may already be open, or you "
@@ -335,8 +337,9 @@ SCENARIO(nt_win10_declined_prompt_and_tools_that_cannot_start)
                     {IDOK}, IDOK);
     WaitStartUpFinished(tessaron);
     std::string file = ReadFileOrFail(SettingsPath());
+    int last = DaysBefore(TodayDayNumber(), 8);
     CHECK_TEXT(SettingsLine(file, "iLastScan") + "|" + SettingsLine(file, "iLastDefragment"),
-               Line("iLastScan", DaysBefore(TodayDayNumber(), 8)) + "|" + Line("iLastDefragment", DaysBefore(TodayDayNumber(), 8)));
+               Line("iLastScan", last) + "|" + Line("iLastDefragment", last));
     CHECK(RecorderLines("chkdsk.exe", true).empty());
     ExitTessaron(tessaron);
 }

@@ -34,7 +34,8 @@ ToolSystem SystemOf(const Platform &platform)
     return {platform, "C:\\WINDOWS\\system32", Drives, Types, Media, Ntfs, Exists, NativeExists};
 }
 const std::string Sys = "C:\\WINDOWS\\system32\\", Cmd = Sys + "cmd.exe /d /s /c \"", C = Sys + "chkdsk.exe",
-                  D = Sys + "defrag.exe", W = Sys + "dfrgui.exe", LeftOut = "echo D: is a solid-state disk: it is not defragmented.&";
+                  D = Sys + "defrag.exe", W = Sys + "dfrgui.exe",
+                  LeftOut = "echo D: is a solid-state disk: it is not defragmented.&";
 
 TEST(DiskTools, EachSystemsToolsAndSwitches)
 {
