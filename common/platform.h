@@ -45,3 +45,7 @@ inline bool HasKeyboardTrayIcons(const Platform &p, const ShellVersion &shell)
     bool system = p.nt ? p.major >= 5 : (p.major > 4 || (p.major == 4 && p.minor >= 90));
     return system && shell.major >= 5;
 }
+
+// The disk under a volume as the system describes it: one that seeks (a
+// rotating disk), one that does not (a solid-state disk), or no answer.
+enum class DiskMedia { Unknown, Rotating, SolidState };
