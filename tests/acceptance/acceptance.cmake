@@ -10,9 +10,12 @@ file(GLOB ACCEPTANCE_SCENARIO_SOURCES CONFIGURE_DEPENDS
 
 if(CMAKE_SYSTEM_NAME STREQUAL "Windows")
   add_executable(driver ${CMAKE_CURRENT_LIST_DIR}/driver.cpp ${ACCEPTANCE_SCENARIO_SOURCES}
-    ${CMAKE_SOURCE_DIR}/common/helppages.cpp)
+    ${CMAKE_SOURCE_DIR}/common/helppages.cpp ${CMAKE_SOURCE_DIR}/tools/lib/icoart.cpp)
   target_include_directories(driver PRIVATE
-    ${CMAKE_CURRENT_LIST_DIR} ${CMAKE_SOURCE_DIR}/tray ${CMAKE_SOURCE_DIR}/common ${CMAKE_BINARY_DIR})
+    ${CMAKE_CURRENT_LIST_DIR} ${CMAKE_SOURCE_DIR}/tray ${CMAKE_SOURCE_DIR}/common ${CMAKE_SOURCE_DIR}/tools/lib
+    ${CMAKE_BINARY_DIR})
+  # The tray's icons are compared with their art as drawn.
+  target_compile_definitions(driver PRIVATE ICON_ART_DIR="${CMAKE_SOURCE_DIR}/tools/icons")
   add_executable(recorder WIN32 ${CMAKE_CURRENT_LIST_DIR}/recorder.c)
 else()
   set(ACCEPTANCE_STATE ${CMAKE_BINARY_DIR}/acceptance)
@@ -31,15 +34,21 @@ else()
   set_property(DIRECTORY APPEND PROPERTY CMAKE_CONFIGURE_DEPENDS ${ACCEPTANCE_SCENARIO_SOURCES})
   set(ACCEPTANCE_NAMES)
   set(ACCEPTANCE_WITH_DRIVES)
+  set(ACCEPTANCE_AT_DPIS)
   foreach(source IN LISTS ACCEPTANCE_SCENARIO_SOURCES)
-    file(STRINGS ${source} declarations REGEX "^SCENARIO(_DRIVES)?\\(")
+    file(STRINGS ${source} declarations REGEX "^SCENARIO(_DRIVES|_DPI)?\\(")
     foreach(declaration IN LISTS declarations)
+      set(dpis "")
       if(declaration MATCHES "^SCENARIO\\(([A-Za-z_][A-Za-z0-9_]*)\\)")
         set(name ${CMAKE_MATCH_1})
         set(drives "")
       elseif(declaration MATCHES "^SCENARIO_DRIVES\\(([A-Za-z_][A-Za-z0-9_]*), *\"([^\"|]*)\"\\)")
         set(name ${CMAKE_MATCH_1})
         set(drives ${CMAKE_MATCH_2})
+      elseif(declaration MATCHES "^SCENARIO_DPI\\(([A-Za-z_][A-Za-z0-9_]*), *\"([0-9 ]+)\"\\)")
+        set(name ${CMAKE_MATCH_1})
+        set(drives "")
+        string(REGEX MATCHALL "[0-9]+" dpis "${CMAKE_MATCH_2}")
       else()
         message(FATAL_ERROR "${source}: cannot read the scenario declaration: ${declaration}")
       endif()
@@ -47,7 +56,15 @@ else()
         message(FATAL_ERROR "${source}: the scenario name ${name} is used twice")
       endif()
       list(APPEND ACCEPTANCE_NAMES ${name})
-      if(drives STREQUAL "")
+      if(dpis)
+        foreach(dpi IN LISTS dpis)
+          # Sorted by DPI below: the numbers padded to equal length.
+          string(LENGTH "${dpi}" digits)
+          math(EXPR missing "4 - ${digits}")
+          string(REPEAT "0" ${missing} padding)
+          list(APPEND ACCEPTANCE_AT_DPIS "${padding}${dpi}|${name}")
+        endforeach()
+      elseif(drives STREQUAL "")
         add_test(NAME acceptance.${name}
           COMMAND ${ACCEPTANCE_HARNESS} run ${ACCEPTANCE_STATE} ${name})
         set_tests_properties(acceptance.${name} PROPERTIES
@@ -75,6 +92,17 @@ else()
     add_test(NAME acceptance.${name}
       COMMAND ${ACCEPTANCE_HARNESS} run ${ACCEPTANCE_STATE} ${name} "${drives}")
     set_tests_properties(acceptance.${name} PROPERTIES
+      FIXTURES_REQUIRED wine RESOURCE_LOCK wine LABELS acceptance TIMEOUT 120)
+  endforeach()
+  # Scenarios about the display's scale last, one test per DPI, those at
+  # the same DPI together: every change of DPI restarts the Wine session.
+  list(SORT ACCEPTANCE_AT_DPIS)
+  foreach(entry IN LISTS ACCEPTANCE_AT_DPIS)
+    string(REGEX REPLACE "^0*([0-9]+)\\|.*" "\\1" dpi "${entry}")
+    string(REGEX REPLACE "^[0-9]+\\|" "" name "${entry}")
+    add_test(NAME acceptance.${name}_${dpi}dpi
+      COMMAND ${ACCEPTANCE_HARNESS} run ${ACCEPTANCE_STATE} ${name} "" ${dpi})
+    set_tests_properties(acceptance.${name}_${dpi}dpi PROPERTIES
       FIXTURES_REQUIRED wine RESOURCE_LOCK wine LABELS acceptance TIMEOUT 120)
   endforeach()
 endif()
