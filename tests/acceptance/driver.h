@@ -23,8 +23,9 @@
 //
 //   A scenario about the display's scale names the DPIs it runs at; it runs
 //   once at each, as "acceptance.<name>_<dpi>dpi", in a session at that DPI
-//   (ScreenDpi), where "MS Shell Dlg" is a scalable face as on the NT family
-//   (at 96 DPI it is "MS Sans Serif", as on Windows 95, 98 and ME):
+//   (ScreenDpi).  Above 96 DPI "MS Shell Dlg", the programs' dialog font, is
+//   a scalable face there, as on the NT family; at 96 DPI, in every other
+//   session too, it is "MS Sans Serif", as on Windows 95, 98 and ME:
 //
 //       SCENARIO_DPI(scale_tray_icons_sharp, "96 120 144 192") { ... }
 //
@@ -39,7 +40,7 @@
 //   One:       ctest --test-dir <build> -R acceptance.exit_ends_with_code_0
 //              (CTest adds the set-up and clean-up fixtures by itself)
 //   By hand:   h=tests/acceptance/harness.sh; s=<build>/acceptance
-//              $h start $s <build>/windows; $h run $s <name> ["<drives>"]; $h stop $s
+//              $h start $s <build>/windows; $h run $s <name> ["<drives>" [<dpi>]]; $h stop $s
 //   The output of each run is also in <build>/acceptance/logs/<name>.log.
 //
 // What the harness guarantees before each scenario

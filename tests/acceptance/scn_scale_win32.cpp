@@ -76,8 +76,8 @@ std::vector<uint32_t> ScreenPixels(const RECT &area)
     return pixels;
 }
 
-// What the right end of Wine's taskbar shows: its pixels and the colour
-// most of them have, the tray's background.
+// The right end of Wine's taskbar, where its tray shows this many icons,
+// and the tray's background (its top left corner, beside and above them).
 struct TrayPicture {
     int width = 0, height = 0;
     std::vector<uint32_t> pixels;
@@ -87,23 +87,15 @@ struct TrayPicture {
 TrayPicture PictureOfTray(int icons, int iconSize)
 {
     TrayPicture picture;
-    HWND taskbar = WineTaskbar();
-    if (!taskbar)
-        return picture;
-    RECT area;
-    GetWindowRect(taskbar, &area);
+    RECT area = {};
+    if (HWND taskbar = WineTaskbar())
+        GetWindowRect(taskbar, &area);
     area.left = std::max(area.left, area.right - icons * (iconSize + 4) - 16);
     picture.width = area.right - area.left;
     picture.height = area.bottom - area.top;
-    picture.pixels = ScreenPixels(area);
-    std::vector<uint32_t> sorted = picture.pixels;
-    std::sort(sorted.begin(), sorted.end());
-    size_t run = 0;
-    for (size_t i = 0, j; i < sorted.size(); i = j) {
-        for (j = i; j < sorted.size() && sorted[j] == sorted[i]; j++) {
-        }
-        if (j - i > run)
-            run = j - i, picture.background = sorted[i];
+    if (picture.width > 0 && picture.height > 0) {
+        picture.pixels = ScreenPixels(area);
+        picture.background = picture.pixels[0];
     }
     return picture;
 }
