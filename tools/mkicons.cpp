@@ -115,7 +115,7 @@ int ReportContrast(int argc, char** argv) {
     }
     icoart::Palette palette;
     if (!LoadPalette(argv[2], &palette)) return 1;
-    int short_ = 0;
+    int shortfalls = 0;
     for (int i = 3; i < argc; ++i) {
         icoart::Art art;
         if (!LoadArt(argv[i], palette, &art)) return 1;
@@ -124,13 +124,13 @@ int ReportContrast(int argc, char** argv) {
             for (const icoart::Taskbar& taskbar : icoart::kTaskbars) {
                 double share = icoart::VisibleEdgeShare(image, palette, taskbar.rgb);
                 bool enough = share >= icoart::kMinimumVisibleEdge;
-                short_ += !enough;
+                shortfalls += !enough;
                 std::printf("  %s %3d%%%s", taskbar.name, static_cast<int>(share * 100), enough ? " " : "!");
             }
             std::printf("\n");
         }
     }
-    return short_ == 0 ? 0 : 1;
+    return shortfalls == 0 ? 0 : 1;
 }
 
 }  // namespace

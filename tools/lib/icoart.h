@@ -32,7 +32,7 @@ struct Image {
 // The images of an icon, one drawn for each of kSizes, in that order.
 struct Art {
     Image images[kSizeCount];
-    const Image& Of(int size) const;
+    const Image& Of(int size) const;  // size: one of kSizes (else the smallest)
 };
 
 // Both parsers return false and set *error to "<name>:<line>: <reason>" on
