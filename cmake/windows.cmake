@@ -85,7 +85,7 @@ foreach(icon 5 6 7 8 9 10 11 15 100)
   list(APPEND tessaron_rc_inputs ${TESSARON_GEN_DIR}/icons/icon${icon}.ico)
 endforeach()
 set_source_files_properties(${CMAKE_SOURCE_DIR}/tray/tessaron.rc PROPERTIES OBJECT_DEPENDS "${tessaron_rc_inputs}")
-target_link_libraries(Tessaron PRIVATE tray_core common_win32 shell32 ole32)
+target_link_libraries(Tessaron PRIVATE tray_core common_win32 shell32 ole32 advapi32)
 tessaron_windows_layer(Tessaron)
 
 file(GLOB WINDOWS_RULES CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/cmake/win-*.cmake)

@@ -28,3 +28,7 @@ inline bool HasDefragTool(const Platform &p)
 {
     return IsNtVersionAtLeast(p, 5, 1);
 }
+
+// The disk under a volume as the system describes it: one that seeks (a
+// rotating disk), one that does not (a solid-state disk), or no answer.
+enum class DiskMedia { Unknown, Rotating, SolidState };
