@@ -40,11 +40,17 @@ static TrayActionMemory LastAction;
 static int KeyboardMenuIcon;  // the icon whose menu the keyboard opened, or 0
 static UINT TaskbarCreatedMessage;
 
+HICON LoadSmallIcon(int iconId)
+{
+    return (HICON)LoadImageA(AppInstance, MAKEINTRESOURCEA(iconId), IMAGE_ICON, GetSystemMetrics(SM_CXSMICON),
+                             GetSystemMetrics(SM_CYSMICON), LR_DEFAULTCOLOR);
+}
+
 void LoadTrayIcons(void)
 {
     StartTick = GetTickCount();
     for (int i = 0; i < TrayIconCount; i++)
-        TrayIcons[i] = LoadIconA(AppInstance, MAKEINTRESOURCEA(TrayIconIds[i]));
+        TrayIcons[i] = LoadSmallIcon(TrayIconIds[i]);
 }
 
 HICON TrayIconHandle(int iconId)
