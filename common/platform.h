@@ -28,3 +28,10 @@ inline bool HasDefragTool(const Platform &p)
 {
     return IsNtVersionAtLeast(p, 5, 1);
 }
+
+// The NT family's registry has links (keys that stand for another key),
+// opened as links with REG_OPTION_OPEN_LINK; 95, 98 and ME have none.
+inline bool HasRegistryLinks(const Platform &p)
+{
+    return p.nt;
+}

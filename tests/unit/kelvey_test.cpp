@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "fakedisk.h"
 #include "install.h"
 #include "uninstall.h"
 
@@ -244,12 +245,30 @@ RemoveResult Outcome(const std::string &what)
 }
 
 RemoveResult FakeRemoveFile(const char *path) { return Outcome(std::string("file ") + path); }
-RemoveResult FakeRemoveFolder(const char *path) { return Outcome(std::string("folder ") + path); }
+// A group's folder is C:\Programs\<name>; its removal is logged as the group's.
+const char Programs[] = "C:\\Programs\\";
+RemoveResult FakeRemoveFolder(const char *path)
+{
+    if (strncmp(path, Programs, strlen(Programs)) == 0)
+        return Outcome(std::string("group ") + (path + strlen(Programs)));
+    return Outcome(std::string("folder ") + path);
+}
+int FakeGroupFolders(const char *name, char (*folders)[UninstallTextSize], int max)
+{
+    if (max > 0)
+        snprintf(folders[0], UninstallTextSize, "%s%s", Programs, name);
+    return max > 0 ? 1 : 0;
+}
+void GroupsOnDisk()
+{
+    fs = FakeDisk();
+    fs.AddTree("C:\\Programs\\Tessaron");
+    fs.AddTree("C:\\Programs\\Other");
+}
 RemoveResult FakeRemoveKey(RegistryRoot root, const char *subkey)
 {
     return Outcome(std::string(root == RootLocalMachine ? "key HKLM " : "key HKCU ") + subkey);
 }
-RemoveResult FakeRemoveGroup(const char *name) { return Outcome(std::string("group ") + name); }
 RemoveResult FakeRemoveShortcut(char *path, size_t size)
 {
     snprintf(path, size, "C:\\Startup\\Tessaron.LNK");
@@ -284,8 +303,8 @@ bool FakeMachineText(const char *subkey, const char *value, char *out, size_t si
     return true;
 }
 
-const KelveyOps FakeKelveyOps = {FakeRemoveFile, FakeRemoveFolder, FakeRemoveKey, FakeRemoveGroup,
-                                 FakeRemoveShortcut, FakeFullLongPath, FakeMachineText};
+const KelveyOps FakeKelveyOps = {FakeRemoveFile,     FakeRemoveFolder, FakeRemoveKey,   FakeGroupFolders,
+                                 FakeRemoveShortcut, FakeFullLongPath, FakeMachineText, &DiskOps};
 
 const char Script[] = "C:\\WINDOWS\\Tessaron - Uninstallation Data";
 const char Kelvey[] = "C:\\WINDOWS\\Kelvey.exe";
@@ -357,6 +376,7 @@ Removed CarryOut(const std::map<std::string, RemoveResult> &results, const char 
     removals.clear();
     outcome = results;
     uninstallList = {{Entry, command}};
+    GroupsOnDisk();
     Registration registration;
     EXPECT_EQ(CheckRegistration(plan.product, scriptPath, Kelvey, FakeKelveyOps, &registration), Vouched);
     static char failures[UninstallListSize];
@@ -505,6 +525,7 @@ TEST(KelveyRemoval, RefusedLinesAreListedAndKeepTheRegistration)
     // Another product's Start-up shortcut is not ours to remove.
     ASSERT_TRUE(Read("Other\r\n[GROUP] Other\r\n"));
     removals.clear();
+    GroupsOnDisk();
     Registration none = {};
     static char failures[UninstallListSize];
     EXPECT_TRUE(CarryOutUninstall(plan, none, FakeKelveyOps, failures, sizeof failures).kept);

@@ -9,6 +9,7 @@
 #include <utility>
 #include <vector>
 
+#include "fakedisk.h"
 #include "install.h"
 #include "scratch.h"
 #include "wizard.h"
@@ -236,7 +237,8 @@ struct Machine {
     std::string windowsDir = "C:\\WINDOWS";
     std::string systemDir = "C:\\WINDOWS\\SYSTEM";
     std::set<std::string> missingSources;
-    bool scriptFails = false, startupKnown = true, resolves = true;
+    bool scriptFails = false, startupKnown = true, registered = false;
+    std::string earlierScript;  // the script in the Windows folder, when there is one
     std::string startup = "C:\\WINDOWS\\Start Menu\\Programs\\StartUp";
     std::string script;
     std::vector<std::string> log;
@@ -244,19 +246,8 @@ struct Machine {
 
 void Log(const std::string &line) { machine.log.push_back(line); }
 void FakeWindowsDirectory(char *dir, size_t size) { snprintf(dir, size, "%s", machine.windowsDir.c_str()); }
-void FakeSystemDirectory(char *dir, size_t size) { snprintf(dir, size, "%s", machine.systemDir.c_str()); }
 void FakeCurrentDirectory(char *dir, size_t size) { snprintf(dir, size, "A:\\"); }
-// As the system resolves a path in the current directory A:\ .
-bool FakeFullPath(const char *path, char *out, size_t size)
-{
-    std::string full = path;
-    for (char &c : full)
-        c = c == '/' ? '\\' : c;
-    if (full.rfind("\\\\", 0) != 0 && full.find(':') == std::string::npos)
-        full = (full[0] == '\\' ? "A:" : "A:\\") + full;
-    snprintf(out, size, "%s", full.c_str());
-    return machine.resolves;
-}
+void FakePlaces(SystemPlaces *places) { DiskPlaces(places, machine.windowsDir.c_str(), machine.systemDir.c_str()); }
 bool FakeTouch(const char *path) { return Log(std::string("touch ") + path), disk.takingFiles.count(path) != 0; }
 void FakeRemove(const char *path) { Log(std::string("remove ") + path); }
 bool FakeMkdir(const char *path) { return Log(std::string("mkdir ") + path), FakeCreateFolder(path); }
@@ -265,12 +256,19 @@ bool FakeCopy(const char *source, const char *dest)
     Log(std::string("copy ") + source + " -> " + dest);
     return !machine.missingSources.count(strrchr(source, '\\') + 1);
 }
-bool FakeWriteScript(const char *path, const char *text)
+bool FakeWriteScript(const char *path, const char *text, char *why, size_t size)
 {
     Log(std::string("script ") + path);
     machine.script = text;
+    snprintf(why, size, "The disk is full.");
     return !machine.scriptFails;
 }
+bool FakeReadFile(const char *, char *data, size_t size)
+{
+    snprintf(data, size, "%s", machine.earlierScript.c_str());
+    return !machine.earlierScript.empty() && machine.earlierScript.size() < size;
+}
+bool FakeRegistered() { return machine.registered; }
 void FakeRegister(const char *name, const char *command) { Log(std::string("register ") + name + " = " + command); }
 bool FakeStartup(char *dir, size_t size)
 {
@@ -287,13 +285,15 @@ Platform FakeSystem = {false, 4, 10, false};  // Windows 98 unless a test says o
 const Platform &FakePlatform() { return FakeSystem; }
 void FakeClearReadOnly(const char *path) { Log(std::string("writable ") + path); }
 
-const InstallOps FakeOps = {FakePlatform, FakeWindowsDirectory, FakeSystemDirectory, FakeCurrentDirectory,
-                            FakeFullPath, FakeMkdir, FakeTouch, FakeRemove, FakeCopy, FakeClearReadOnly,
-                            FakeWriteScript, FakeRegister, FakeStartup, FakeShortcut, FakeWarn};
+const InstallOps FakeOps = {FakePlatform,  FakeWindowsDirectory, FakeCurrentDirectory, &DiskOps,     FakePlaces,
+                            FakeMkdir,     FakeTouch,            FakeRemove,           FakeCopy,     FakeClearReadOnly,
+                            FakeWriteScript, FakeReadFile,       FakeRegistered,       FakeRegister, FakeStartup,
+                            FakeShortcut,  FakeWarn};
 
 void Reset()
 {
     disk = Disk();
+    fs = FakeDisk();
     machine = Machine();
     FakeSystem = {false, 4, 10, false};
 }
@@ -414,15 +414,6 @@ TEST(SetupScript, ExactTextPathAndUninstallString)
     BuildUninstallScript(script, sizeof script, "\\\\srv\\win", "C:\\Tessaron\\");
     EXPECT_NE(strstr(script, "\r\n[FILE] \\\\srv\\win\\Tessaron.ini\r\n"), nullptr);
 
-    // The file holds the script byte for byte; a full disk shows at the flush.
-    std::string file = testing::TempDir() + "setup_test_script";
-    ASSERT_TRUE(WriteScriptFile(file.c_str(), DefaultScript));
-    EXPECT_EQ(ReadFile(file), DefaultScript);
-    remove(file.c_str());
-    EXPECT_FALSE(WriteScriptFile("/nonexistent-folder/script", DefaultScript));
-    if (access("/dev/full", W_OK) == 0) {
-        EXPECT_FALSE(WriteScriptFile("/dev/full", DefaultScript));
-    }
 }
 
 TEST(SetupShortcut, TargetFileAndStartupFolder)
@@ -500,7 +491,7 @@ TEST(SetupInstall, ScriptNamesTheFullFolder)
     };
     for (const auto &c : cases) {
         Reset();
-        machine.resolves = c.resolves;
+        fs.resolves = c.resolves;
         EXPECT_TRUE(RunInstallSequence(FakeOps, c.typed));
         std::string script = DefaultScript;
         ReplaceAll(script, "C:\\Tessaron\\", c.inScript);
@@ -519,17 +510,18 @@ TEST(SetupInstall, SequenceFailures)
     EXPECT_EQ(machine.log.size(), 8u);  // touch, remove, five copies, the message
     EXPECT_EQ(machine.log.back(), CopyFailure("Kelvey.ex_"));
 
-    // A script that cannot be written: its warning, then the rest goes on.
+    // A script that cannot be written: no registration, a warning that
+    // says why, then the rest goes on.
     Reset();
     disk.takingFiles = {"C:\\Tessaron\\X9LK831M.TMP"};
     machine.scriptFails = true;
     EXPECT_TRUE(RunInstallSequence(FakeOps, "C:\\Tessaron"));
-    ASSERT_EQ(machine.log.size(), 11u);
+    ASSERT_EQ(machine.log.size(), 10u);
     EXPECT_EQ(machine.log[7], "script C:\\WINDOWS\\Tessaron - Uninstallation Data");
-    EXPECT_EQ(machine.log[8], "warn The uninstallation script could not be created.  "
+    EXPECT_EQ(machine.log[8], "warn The uninstallation script C:\\WINDOWS\\Tessaron - Uninstallation Data could "
+                              "not be written: The disk is full.\n\nTessaron could not be registered for removal.  "
                               "The setup wizard will try to continue the installation process.");
-    EXPECT_EQ(machine.log[9].rfind("register", 0), 0u);
-    EXPECT_EQ(machine.log[10].rfind("shortcut", 0), 0u);
+    EXPECT_EQ(machine.log[9].rfind("shortcut", 0), 0u);
 
     // A folder too long for the paths built from it, or one that Tessaron
     // could not be removed from, is never worked on.
@@ -541,6 +533,7 @@ TEST(SetupInstall, SequenceFailures)
                    {"", FolderSystemPlaceText}};
     for (const auto &c : refused) {
         Reset();
+        fs.nt = false;
         EXPECT_FALSE(RunInstallSequence(FakeOps, c.typed.c_str()));
         EXPECT_EQ(machine.log, (std::vector<std::string>{std::string("warn ") + c.text}));
     }
@@ -579,7 +572,8 @@ TEST(SetupInstall, FoldersTessaronCannotBeRemovedFromAreRefused)
         EXPECT_EQ(CheckInstallFolder(FakeOps, c.typed), c.check) << c.typed;
         EXPECT_TRUE(machine.log.empty()) << c.typed;  // nothing made, nothing shown
     }
-    EXPECT_EQ(InstallFolderRefusal(InstallFolderAccepted), nullptr);
+    char text[SetupPathSize];
+    EXPECT_FALSE(FormatFolderRefusal(InstallFolderAccepted, nullptr, text, sizeof text));
     EXPECT_EQ(CheckInstallFolder(FakeOps, ("C:\\" + std::string(300, 'x')).c_str()), InstallFolderTooLong);
 }
 
