@@ -190,13 +190,13 @@ bool IsSameOrAbove(const char *folder, const char *path)
 
 bool CanonicalPath(const PathOps &ops, const char *path, char *out, size_t size)
 {
-    char full[PathTextSize];
+    char full[PathNameSize];
     if (!ops.fullPath(path, full, sizeof full) || full[0] == '\0')
         return false;
     size_t root = PathRootLength(full);
     if (root == 0 || full[root] == '\0')
         return CopyText(out, size, full);
-    char built[PathTextSize];
+    char built[PathNameSize];
     memcpy(built, full, root);
     built[root] = '\0';
     bool fits = true, missing = false;
@@ -210,7 +210,7 @@ bool CanonicalPath(const PathOps &ops, const char *path, char *out, size_t size)
         memcpy(built + at, name, n);
         built[at + n] = '\0';
         // A wildcard would find another file: only plain names are looked up.
-        char stored[PathTextSize];
+        char stored[PathNameSize];
         missing = missing || !IsPlainName(name, n) || !ops.storedName(built, stored, sizeof stored) ||
                   !IsPlainName(stored, strlen(stored));
         if (!missing) {
@@ -233,7 +233,7 @@ static bool SameIdentity(const FileIdentity &a, const FileIdentity &b)
 // of another spelling may be too.
 static void AddPlace(const PathOps &ops, SystemPlaces *places, const char *path, bool mustExist)
 {
-    char canonical[PathTextSize], name[PathTextSize];
+    char canonical[PathNameSize], name[PathNameSize];
     if (!CanonicalPath(ops, path, canonical, sizeof canonical) && !CopyText(canonical, sizeof canonical, path))
         return;
     if (!IsRootFolder(canonical) && EndsWithBackslash(canonical))
@@ -303,7 +303,7 @@ FolderVerdict JudgeProductFolder(const PathOps &ops, const char *folder, const S
 bool PassesThroughLink(const PathOps &ops, const char *path, const char *base, char *linked,
                        size_t linkedSize)
 {
-    char at[PathTextSize];
+    char at[PathNameSize];
     // Too long to be walked is too long to be trusted.
     bool fits = CopyText(at, sizeof at, path);
     if (!IsRootFolder(at) && EndsWithBackslash(at))

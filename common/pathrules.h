@@ -81,7 +81,7 @@ struct PathOps {
     bool (*listFolder)(const char *folder, FoundEntry found, void *context);
 };
 
-const size_t PathTextSize = 512;
+const size_t PathNameSize = 512;
 
 // The full path with each name that exists replaced by its stored name
 // (short names become long ones); names from the first missing one on stay
@@ -96,9 +96,9 @@ bool CanonicalPath(const PathOps &ops, const char *path, char *out, size_t size)
 const int MaxSystemPlaces = 48;
 struct SystemPlaces {
     bool known;                       // the Windows and system folders are known
-    char windows[PathTextSize];       // the Windows folder, canonical
+    char windows[PathNameSize];       // the Windows folder, canonical
     int count;
-    char path[MaxSystemPlaces][PathTextSize];
+    char path[MaxSystemPlaces][PathNameSize];
     bool identified[MaxSystemPlaces];
     FileIdentity id[MaxSystemPlaces];
 };

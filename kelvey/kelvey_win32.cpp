@@ -7,6 +7,7 @@
 #include <string.h>
 
 #include "install.h"
+#include "pathrules_win32.h"
 #include "platform_win32.h"
 #include "startup_win32.h"
 #include "textops.h"

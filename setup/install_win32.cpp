@@ -1,6 +1,7 @@
 #include <stdio.h>
 #include <string.h>
 
+#include "pathrules_win32.h"
 #include "platform_win32.h"
 #include "setup_win32.h"
 #include "startup_win32.h"

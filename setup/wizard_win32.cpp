@@ -1,6 +1,7 @@
 #include <stdlib.h>
 
 #include "desktop_win32.h"
+#include "pathrules_win32.h"
 #include "platform_win32.h"
 #include "setup_win32.h"
 #include "wizard.h"
