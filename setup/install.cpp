@@ -470,6 +470,7 @@ bool FormatForeignFolderQuestion(const InstallOps &ops, const char *typed, char 
     bool foreign = false;
     if (!ops.paths->listFolder(installed, NoteForeign, &foreign) || !foreign)
         return false;
+    installed[FolderLength(installed)] = '\0';
     FormatText(out, size, ForeignFolderText, installed);
     return true;
 }

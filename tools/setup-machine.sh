@@ -21,6 +21,7 @@ packages=(
   wine wine64 fonts-wine
   xvfb xauth x11-utils imagemagick
   halibut zip faketime
+  locales
 )
 
 installed() {

@@ -21,6 +21,11 @@
 //
 //       SCENARIO_DRIVES(menu_lists_cdrom, "a:floppy d:cdrom:missing") { ... }
 //
+//   A scenario that needs another ANSI code page names the locale Wine
+//   takes it from (its glibc locale is made for the run if need be):
+//
+//       SCENARIO_LOCALE(setup_in_code_page_932, "ja_JP.UTF-8") { ... }
+//
 //   The names must be C identifiers and unique across all files.  Each
 //   SCENARIO line must start at the beginning of its line.  Scenarios with
 //   extra drives run after the others, grouped by their drives (a change of
@@ -96,6 +101,7 @@ struct ScenarioRegistration {
 };
 
 #define SCENARIO(name) SCENARIO_DRIVES(name, "")
+#define SCENARIO_LOCALE(name, locale) SCENARIO_DRIVES(name, "")
 #define SCENARIO_DRIVES(name, drives)                                                      \
     static void scenario_##name();                                                         \
     static ScenarioRegistration registration_##name(#name, drives, scenario_##name);       \
@@ -325,6 +331,14 @@ void RemoveFile(const std::string &path);
 void MakeFolder(const std::string &path);
 // The names in a folder ("." and ".." left out), sorted.
 std::vector<std::string> FolderEntries(const std::string &folder);
+// A Unix symbolic link at link to target (Windows paths), made by a Unix
+// program: this Wine can make neither a junction nor a symbolic link
+// itself.  It shows a link to a folder as a reparse point
+// (FILE_ATTRIBUTE_REPARSE_POINT); a link to a file it shows as the file.
+void MakeLink(const std::string &link, const std::string &target);
+// The same path on C: through Wine's drive Z: (the Unix root):
+// Z:\<prefix>\drive_c\...; this Wine gives both the same identity.
+std::string OtherDriveSpelling(const std::string &path);
 // Joins lines with CR LF after each, as the programs write text files.
 std::string CrLfLines(const std::vector<std::string> &lines);
 
