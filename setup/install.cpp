@@ -399,6 +399,9 @@ InstallFolderCheck CheckInstallFolder(const InstallOps &ops, const char *typed, 
     char folder[SetupPathSize];
     if (!MakeInstallFolder(typed, folder, sizeof folder))
         return InstallFolderTooLong;
+    // A lead byte at the end of the text would take the backslash along.
+    if (!EndsWithBackslash(folder))
+        return InstallFolderNotAPath;
     char installed[SetupPathSize], windowsDir[SetupPathSize] = "";
     InstalledFolder(ops, folder, installed, sizeof installed);
     ops.windowsDirectory(windowsDir, sizeof windowsDir);
