@@ -21,7 +21,11 @@ struct FakeDisk {
         unsigned long index = 0;
     };
     std::map<std::string, Entry> entries;              // by lower-case path
-    std::vector<std::pair<std::string, std::string>> spellings;  // another spelling -> the path
+    struct Spelling {
+        std::string other, path;
+        bool named;  // a short name: looked up, it gives the long one
+    };
+    std::vector<Spelling> spellings;
     std::string current = "A:\\";
     bool nt = true, resolves = true;
     unsigned long next = 1;
@@ -50,7 +54,10 @@ struct FakeDisk {
                 Add(path.substr(0, at));
         Add(path, folder);
     }
-    void Spell(const std::string &other, const std::string &path) { spellings.push_back({other, path}); }
+    void Spell(const std::string &other, const std::string &path, bool named = false)
+    {
+        spellings.push_back({other, path, named});
+    }
     // The real path behind a spelling: other spellings replaced, links
     // followed for every name but (unless all) the last.
     std::string Real(std::string path, bool all) const
@@ -58,11 +65,15 @@ struct FakeDisk {
         if (path.size() > 3 && path.back() == '\\')
             path.pop_back();
         for (const auto &s : spellings) {
-            std::string key = Lower(s.first);
+            std::string key = Lower(s.other);
             if (Lower(path).compare(0, key.size(), key) == 0 &&
                 (path.size() == key.size() || path[key.size()] == '\\'))
-                path = s.second + path.substr(key.size());
+                path = s.path + path.substr(key.size());
         }
+        if (path.size() == 2)
+            path += "\\";  // a drive's root
+        if (path.size() > 3 && path.back() == '\\')
+            path.pop_back();
         for (size_t at = 3; at <= path.size(); at++) {
             if (at < path.size() && path[at] != '\\')
                 continue;
@@ -120,7 +131,13 @@ inline bool DiskFullPath(const char *path, char *out, size_t size)
 
 inline bool DiskStoredName(const char *path, char *name, size_t size)
 {
+    // Another drive's or share's name for a folder is a name of its own there.
     const FakeDisk::Entry *e = fs.Find(path, false);
+    for (const auto &s : fs.spellings)
+        if (!s.named && FakeDisk::Lower(s.other) == FakeDisk::Lower(path)) {
+            auto literal = fs.entries.find(FakeDisk::Lower(path));
+            e = literal == fs.entries.end() ? nullptr : &literal->second;
+        }
     if (e == nullptr)
         return false;
     snprintf(name, size, "%s", e->stored.substr(e->stored.rfind('\\') + 1).c_str());
