@@ -4,6 +4,7 @@
 #include <string.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <set>
 #include <string>
 #include <utility>
@@ -12,6 +13,7 @@
 #include "fakedisk.h"
 #include "install.h"
 #include "scratch.h"
+#include "uninstall.h"
 #include "wizard.h"
 
 namespace {
@@ -575,6 +577,171 @@ TEST(SetupInstall, FoldersTessaronCannotBeRemovedFromAreRefused)
     char text[SetupPathSize];
     EXPECT_FALSE(FormatFolderRefusal(InstallFolderAccepted, nullptr, text, sizeof text));
     EXPECT_EQ(CheckInstallFolder(FakeOps, ("C:\\" + std::string(300, 'x')).c_str()), InstallFolderTooLong);
+}
+
+}  // namespace
+
+namespace {
+
+bool Lead932(unsigned char c)
+{
+    return (c >= 0x81 && c <= 0x9F) || (c >= 0xE0 && c <= 0xFC);
+}
+
+// Windows in C:\WINDOWS, reached too through the administrative share and
+// drive Z:; folders that are links or hold them; Tessaron's own folder and
+// another program's.
+void LinksAndSpellings(bool nt)
+{
+    Reset();
+    FakeSystem = {nt, nt ? 6 : 4, nt ? 2 : 10, false};
+    fs.nt = nt;
+    fs.AddTree("C:\\WINDOWS\\SYSTEM");
+    fs.Spell("\\\\localhost\\c$", "C:");
+    fs.Spell("Z:\\wine\\drive_c", "C:");
+    fs.AddTree("Z:\\wine\\drive_c");
+    fs.AddTree("C:\\Else");
+    fs.Add("C:\\Linked", true, "C:\\Else");
+    for (const char *own : {"C:\\Own\\Tessaron.exe", "C:\\Own\\ReadMe.bak", "C:\\Own\\help\\index.html"})
+        fs.AddTree(own, false);
+    fs.AddTree("C:\\Other\\notes.txt", false);
+    fs.AddTree("C:\\FileLink");
+    fs.Add("C:\\FileLink\\ReadMe.txt", false, "C:\\Other\\notes.txt");
+    fs.AddTree("C:\\HelpLink");
+    fs.Add("C:\\HelpLink\\help", true, "C:\\Other");
+}
+
+TEST(SetupInstall, FoldersByIdentityThroughLinksAndOfOtherPrograms)
+{
+    const struct {
+        const char *typed;
+        bool nt;
+        InstallFolderCheck check;
+        const char *linked;  // the link named, or whether another program's folder is asked about
+    } cases[] = {
+        {"\\\\localhost\\c$\\windows", true, InstallFolderSystemPlace, ""},
+        {"\\\\localhost\\c$\\windows", false, InstallFolderAccepted, "ask"},  // 9x: by spelling alone
+        {"Z:\\wine\\drive_c\\WINDOWS\\SYSTEM\\", true, InstallFolderSystemPlace, ""},
+        {"C:\\WINDOWS.", false, InstallFolderSystemPlace, ""},
+        {"C:\\Linked", true, InstallFolderLink, "C:\\Linked"},
+        {"C:\\Linked\\", false, InstallFolderLink, "C:\\Linked"},
+        {"C:\\FileLink", true, InstallFolderLink, "C:\\FileLink\\ReadMe.txt"},
+        {"C:\\HelpLink", true, InstallFolderLink, "C:\\HelpLink\\help"},
+        {"C:\\HelpLink", false, InstallFolderAccepted, ""},  // 9x: no help pages
+        {"C:\\Own", true, InstallFolderAccepted, ""},
+        {"C:\\Other", true, InstallFolderAccepted, "ask"},
+        {"c:\\other\\", false, InstallFolderAccepted, "ask"},
+        {"C:\\New\\T", true, InstallFolderAccepted, ""},
+    };
+    for (const auto &c : cases) {
+        LinksAndSpellings(c.nt);
+        char linked[SetupPathSize] = "", question[SetupPathSize] = "";
+        EXPECT_EQ(CheckInstallFolder(FakeOps, c.typed, linked, sizeof linked), c.check) << c.typed << c.nt;
+        bool asks = c.check == InstallFolderAccepted && FormatForeignFolderQuestion(FakeOps, c.typed, question, sizeof question);
+        EXPECT_EQ(asks, strcmp(c.linked, "ask") == 0) << c.typed;
+        if (c.check == InstallFolderLink) {
+            EXPECT_STREQ(linked, c.linked) << c.typed;
+        }
+        EXPECT_TRUE(machine.log.empty()) << c.typed;  // nothing made, nothing shown
+    }
+    char text[2 * SetupPathSize];
+    LinksAndSpellings(true);
+    EXPECT_TRUE(FormatForeignFolderQuestion(FakeOps, "C:\\Other", text, sizeof text));
+    EXPECT_STREQ(text, "The folder C:\\Other already holds files of another program.  Files there with the same "
+                       "names as Tessaron's would be replaced, and removed again when Tessaron is uninstalled.\n\n"
+                       "Do you want to install Tessaron in this folder?");
+    // The uninstaller and the script in the Windows folder count too; the
+    // sequence refuses as the page does, before anything is made.
+    fs.AddTree("C:\\Else\\k.exe", false);
+    fs.Add("C:\\WINDOWS\\Kelvey.exe", false, "C:\\Else\\k.exe");
+    EXPECT_FALSE(RunInstallSequence(FakeOps, "C:\\New"));
+    EXPECT_EQ(machine.log, (std::vector<std::string>{
+                               "warn Tessaron cannot be installed there, because C:\\WINDOWS\\Kelvey.exe is a link to "
+                               "another place (a junction, a symbolic link or a mount point).  Please type a folder "
+                               "that neither is nor holds a link."}));
+    // Under code page 932 a folder whose last byte is a backslash's keeps
+    // it and gets one of its own.
+    UseLeadByteTest(Lead932);
+    LinksAndSpellings(true);
+    char folder[SetupPathSize];
+    EXPECT_TRUE(MakeInstallFolder("C:\\\x83\x5c", folder, sizeof folder));
+    EXPECT_STREQ(folder, "C:\\\x83\x5c\\");
+    EXPECT_EQ(CheckInstallFolder(FakeOps, "C:\\\x83\x5c"), InstallFolderAccepted);
+    EXPECT_EQ(CheckInstallFolder(FakeOps, "C:\\\x83"), InstallFolderNotAPath);
+    UseLeadByteTest(nullptr);
+}
+
+TEST(SetupInstall, AnEarlierInstallationIsProposedAndStaysListed)
+{
+    static char earlier[UninstallScriptSize];
+    BuildUninstallScript(earlier, sizeof earlier, "C:\\WINDOWS", "D:\\Apps\\T\\");
+    const struct {
+        bool registered;
+        std::string script, proposed;
+    } cases[] = {
+        {true, earlier, "D:\\Apps\\T"},
+        {false, earlier, "C:\\Tessaron"},
+        {true, "", "C:\\Tessaron"},
+        {true, std::string("Other") + strchr(earlier, '\r'), "C:\\Tessaron"},
+        {true, "Tessaron\r\n[EMPTY FOLDER] C:\\WINDOWS\\\r\n", "C:\\Tessaron"},
+        {true, "Tessaron\r\n[EMPTY FOLDER] D:\\Apps\\T\r\n", "C:\\Tessaron"},
+    };
+    for (const auto &c : cases) {
+        Reset();
+        machine.registered = c.registered;
+        machine.earlierScript = c.script;
+        char proposed[SetupPathSize];
+        ProposeInstallFolder(FakeOps, proposed, sizeof proposed);
+        EXPECT_EQ(proposed, c.proposed) << c.script.substr(0, 40);
+    }
+    // Installed elsewhere on the NT family: the script lists the earlier
+    // folder's own entries too, the uninstaller takes it whole, and the
+    // registered command quotes the script; the earlier folder is not
+    // asked about, whatever it holds.
+    Reset();
+    FakeSystem = {true, 5, 1, false};
+    machine.registered = true;
+    machine.earlierScript = earlier;
+    fs.AddTree("D:\\Apps\\T\\notes.txt", false);
+    char question[SetupPathSize];
+    EXPECT_FALSE(FormatForeignFolderQuestion(FakeOps, "D:\\Apps\\T", question, sizeof question));
+    EXPECT_TRUE(RunInstallSequence(FakeOps, "C:\\Tessaron"));
+    static char expected[2 * UninstallScriptSize];
+    BuildUninstallScript(expected, sizeof expected, "C:\\WINDOWS", "C:\\Tessaron\\", true);
+    std::string more = earlier;
+    more = more.substr(more.find("[FILE] D:"));
+    std::string folderLines;
+    for (size_t at = 0; at < more.size();) {
+        size_t end = more.find("\r\n", at) + 2;
+        std::string line = more.substr(at, end - at);
+        if (line.find("D:\\Apps\\T\\") != std::string::npos)
+            folderLines += line;
+        at = end;
+    }
+    for (int i = 0; i < HelpPageCount; i++)
+        folderLines += std::string("[FILE] D:\\Apps\\T\\help\\") + HelpPages[i] + "\r\n";
+    folderLines += "[EMPTY FOLDER] D:\\Apps\\T\\help\\\r\n";
+    EXPECT_EQ(machine.script, std::string(expected) + folderLines);
+    static UninstallPlan plan;
+    ASSERT_TRUE(ReadUninstallScript(machine.script.data(), machine.script.size(), "C:\\WINDOWS", "C:\\WINDOWS\\SYSTEM",
+                                    &plan));
+    EXPECT_EQ(plan.count, 16 + HelpPageCount + 1 + 9 + HelpPageCount + 1);
+    EXPECT_EQ(plan.refusedCount, 0) << plan.refused;
+    EXPECT_NE(std::find(machine.log.begin(), machine.log.end(),
+                        "register Tessaron = C:\\WINDOWS\\kelvey.exe \"C:\\WINDOWS\\Tessaron - Uninstallation Data\""),
+              machine.log.end());
+
+    // A Start-up folder that is a link gets no shortcut, and a warning.
+    Reset();
+    fs.AddTree("C:\\Else");
+    fs.Add("C:\\WINDOWS\\Start Menu\\Programs\\StartUp", true, "C:\\Else");
+    EXPECT_TRUE(RunInstallSequence(FakeOps, "C:\\Tessaron"));
+    EXPECT_EQ(machine.log.back(), "warn The shortcut that starts Tessaron at log-on was not made, because "
+                                  "C:\\WINDOWS\\Start Menu\\Programs\\StartUp is a link to another place (a junction, "
+                                  "a symbolic link or a mount point).");
+    char command[SetupPathSize];
+    BuildUninstallString(command, sizeof command, "C:\\My Windows", true);
+    EXPECT_STREQ(command, "\"C:\\My Windows\\kelvey.exe\" \"C:\\My Windows\\Tessaron - Uninstallation Data\"");
 }
 
 }  // namespace
