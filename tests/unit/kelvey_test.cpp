@@ -325,6 +325,7 @@ TEST(KelveyRegistration, TheUninstallListVouchesForTheScript)
         {"Tessaron", Command, "c:/windows/tessaron - uninstallation data", "c:/WINDOWS/kelvey.EXE", Vouched},
         {"Tessaron", "\"C:\\WINDOWS\\Kelvey.exe\" \"C:\\WINDOWS\\TESSAR~1\"", Script, Kelvey, Vouched},
         {"Tessaron", "kelvey.exe TESSAR~1", Script, Kelvey, Vouched},
+        {"Tessaron", "C:\\WINDOWS\\kelvey.exe \"C:\\WINDOWS\\Tessaron - Uninstallation Data\"", Script, Kelvey, Vouched},
         {"Tessaron", "C:\\MYWIND~1\\kelvey.exe C:\\My Windows\\Tessaron - Uninstallation Data",
          "C:\\My Windows\\Tessaron - Uninstallation Data", "C:\\My Windows\\Kelvey.exe", Vouched},
         {"Tessaron", Command, "C:\\Copy\\Tessaron - Uninstallation Data", Kelvey, RegisteredOtherwise},
@@ -557,6 +558,116 @@ TEST(KelveyRemoval, LongFailureListIsCutWithAMark)
             EXPECT_EQ(text.substr(text.size() - 4), "...\n") << size;
         }
     }
+}
+
+}  // namespace
+
+namespace {
+
+bool Lead932(unsigned char c)
+{
+    return (c >= 0x81 && c <= 0x9F) || (c >= 0xE0 && c <= 0xFC);
+}
+
+// Tessaron in C:\T with its help pages' folder a link, a file link beside
+// the program, the Windows folder also reached through the administrative
+// share, a short name and drive Z:, and the group's folder a link.
+void LinkedMachine(bool nt)
+{
+    fs = FakeDisk();
+    fs.nt = nt;
+    fs.AddTree("C:\\WINDOWS\\SYSTEM\\user.exe", false);
+    fs.AddTree("C:\\WINDOWS\\win.ini", false);
+    fs.AddTree("C:\\T\\a.txt", false);
+    fs.AddTree("C:\\Other\\index.html", false);
+    fs.Add("C:\\T\\help", true, "C:\\Other");
+    fs.Add("C:\\T\\ReadMe.txt", false, "C:\\Other\\index.html");
+    fs.Spell("\\\\localhost\\c$", "C:");
+    fs.Spell("Z:\\wine\\drive_c", "C:");
+    fs.Spell("C:\\WINDOW~1", "C:\\WINDOWS", true);
+    fs.AddTree("Z:\\wine\\drive_c");
+    fs.AddTree("C:\\Victim\\notes.txt", false);
+    fs.AddTree("C:\\Programs");
+    fs.Add("C:\\Programs\\Tessaron", true, "C:\\Victim");
+}
+
+TEST(KelveyRemoval, WhatTheDiskShowsIsNotTaken)
+{
+    const std::string lines =
+        "[EMPTY FOLDER] C:\\T\\\r\n[FILE] C:\\T\\a.txt\r\n"
+        "[EMPTY FOLDER] C:\\T\\help\\\r\n[FILE] C:\\T\\help\\index.html\r\n[FILE] C:\\T\\ReadMe.txt\r\n"
+        "[EMPTY FOLDER] \\\\localhost\\c$\\WINDOWS\\\r\n[FILE] \\\\localhost\\c$\\WINDOWS\\win.ini\r\n"
+        "[EMPTY FOLDER] C:\\WINDOW~1\\SYSTEM\\\r\n[FILE] C:\\WINDOW~1\\SYSTEM\\user.exe\r\n"
+        "[EMPTY FOLDER] Z:\\wine\\drive_c\\\r\n[FILE] Z:\\wine\\drive_c\\boot.ini\r\n"
+        "[FILE] C:\\WINDOWS\\Tessaron.ini\r\n[EMPTY FOLDER] C:\\\r\n[GROUP] Tessaron\r\n"
+        "[REGISTRY KEY] HKEY_CURRENT_USER\\Software\\V\\Tessaron\r\n";
+    const std::string always = "[EMPTY FOLDER] C:\\T\\help\\\n[EMPTY FOLDER] C:\\WINDOW~1\\SYSTEM\\\n"
+                               "[FILE] C:\\T\\help\\index.html\n[FILE] C:\\T\\ReadMe.txt\n"
+                               "[FILE] C:\\WINDOW~1\\SYSTEM\\user.exe\n[GROUP] Tessaron\n";
+    const struct {
+        bool nt;
+        std::string taken, refused;
+    } cases[] = {
+        {true,
+         "folder C:\\T\\; folder C:\\; file C:\\T\\a.txt; file C:\\WINDOWS\\Tessaron.ini; "
+         "key HKCU Software\\V\\Tessaron",
+         "[EMPTY FOLDER] C:\\T\\help\\\n[EMPTY FOLDER] \\\\localhost\\c$\\WINDOWS\\\n[EMPTY FOLDER] C:\\WINDOW~1\\SYSTEM\\\n"
+         "[EMPTY FOLDER] Z:\\wine\\drive_c\\\n[FILE] C:\\T\\help\\index.html\n[FILE] C:\\T\\ReadMe.txt\n"
+         "[FILE] \\\\localhost\\c$\\WINDOWS\\win.ini\n[FILE] C:\\WINDOW~1\\SYSTEM\\user.exe\n"
+         "[FILE] Z:\\wine\\drive_c\\boot.ini\n[GROUP] Tessaron\n"},
+        // 95, 98 and ME: no identity, so no other drive's or share's name is known.
+        {false,
+         "folder C:\\T\\; folder \\\\localhost\\c$\\WINDOWS\\; folder Z:\\wine\\drive_c\\; folder C:\\; file C:\\T\\a.txt; "
+         "file \\\\localhost\\c$\\WINDOWS\\win.ini; file Z:\\wine\\drive_c\\boot.ini; file C:\\WINDOWS\\Tessaron.ini; "
+         "key HKCU Software\\V\\Tessaron",
+         always},
+    };
+    for (const auto &c : cases) {
+        LinkedMachine(c.nt);
+        ASSERT_TRUE(Read("Tessaron\r\n" + lines));
+        ASSERT_EQ(plan.refusedCount, 0) << plan.refused;
+        static SystemPlaces places;
+        const char *const roots[] = {"C:\\", "Z:\\"};
+        FindSystemPlaces(DiskOps, "C:\\WINDOWS", "C:\\WINDOWS\\SYSTEM", roots, 2, &places);
+        CheckPlanOnDisk(&plan, places, FakeKelveyOps);
+        EXPECT_EQ(Taken(), c.taken) << c.nt;
+        EXPECT_EQ(plan.refused, c.refused) << c.nt;
+        EXPECT_EQ(plan.refusedCount, (int)std::count(c.refused.begin(), c.refused.end(), '\n'));
+    }
+
+    // A group takes only the shortcuts directly in its folder that are no
+    // links; what else is there stays, and so does the folder.
+    GroupsOnDisk();
+    for (const char *item : {"a.lnk", "b.txt", "d.PIF", "e.url"})
+        fs.AddTree(std::string("C:\\Programs\\Tessaron\\") + item, false);
+    fs.Add("C:\\Programs\\Tessaron\\c.lnk", false, "C:\\Victim\\notes.txt");
+    fs.AddTree("C:\\Programs\\Tessaron\\sub.lnk");
+    ASSERT_TRUE(Read("Tessaron\r\n[GROUP] Tessaron\r\n"));
+    removals.clear();
+    Registration none = {};
+    static char failures[UninstallListSize];
+    CarryOutUninstall(plan, none, FakeKelveyOps, failures, sizeof failures);
+    EXPECT_EQ(removals, (std::vector<std::string>{"file C:\\Programs\\Tessaron\\a.lnk", "file C:\\Programs\\Tessaron\\d.PIF",
+                                                  "file C:\\Programs\\Tessaron\\e.url", "group Tessaron", "shortcut"}));
+}
+
+TEST(KelveyScript, DoubleByteNamesAndAFileNamedByAFileLine)
+{
+    // A file whose folder only a [FILE] line names is no product's file.
+    ASSERT_TRUE(Read("Tessaron\r\n[FILE] C:\\T\r\n[FILE] C:\\T\\a.txt\r\n"));
+    EXPECT_EQ(plan.count, 0);
+    EXPECT_EQ(plan.refusedCount, 2);
+    // Under code page 932 a name whose second byte is a backslash's or a
+    // bar's is one name; under a single-byte code page it is not.
+    const std::string script = "Tessaron\r\n[EMPTY FOLDER] C:\\\x83\x5c\\\r\n[FILE] C:\\\x83\x5c\\a.txt\r\n"
+                               "[EMPTY FOLDER] C:\\\x83\x7c\\\r\n[FILE] C:\\\x83\x7c\\b.txt\r\n";
+    UseLeadByteTest(Lead932);
+    ASSERT_TRUE(Read(script));
+    EXPECT_EQ(Taken(), "folder C:\\\x83\x5c\\; folder C:\\\x83\x7c\\; file C:\\\x83\x5c\\a.txt; file C:\\\x83\x7c\\b.txt");
+    UseLeadByteTest(nullptr);
+    ASSERT_TRUE(Read(script));
+    EXPECT_EQ(plan.count, 0);
+    EXPECT_EQ(plan.refusedCount, 4);
 }
 
 }  // namespace

@@ -96,6 +96,14 @@ TEST(NtInstall, CopiesLoseTheMarkAndReadOnlyOnNtOnly)
         // Installed again over the first: read-only files would refuse the copy.
         EXPECT_EQ(RunInstallSequence(Ops, "C:\\Tessaron"), nt);
     }
+    // 2000 and XP get the help pages too.
+    for (int minor : {0, 1}) {
+        sys = {true, 5, minor, false};
+        Distribution();
+        ASSERT_TRUE(RunInstallSequence(Ops, "C:\\Tessaron")) << minor;
+        EXPECT_EQ(files.count("C:\\Tessaron\\help\\index.html"), 1u) << minor;
+        EXPECT_NE(script.find("[EMPTY FOLDER] C:\\Tessaron\\help\\"), std::string::npos) << minor;
+    }
     // A file without a mark, and a missing page, which stops with its name.
     sys = {true, 10, 0, false};
     Distribution(false);
