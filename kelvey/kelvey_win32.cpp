@@ -59,7 +59,11 @@ static RemoveResult RemoveListedFile(const char *path)
 {
     RemoveResult result = RemoveFile(path);
     char copy[UninstallTextSize];
-    if (LocalAppData[0] != '\0' && VirtualStoreCopy(path, WindowsDir, LocalAppData, copy, sizeof copy)) {
+    char store[UninstallTextSize];
+    // The user's own folders may hold links: never through one.
+    if (LocalAppData[0] != '\0' && VirtualStoreCopy(path, WindowsDir, LocalAppData, copy, sizeof copy) &&
+        FormatText(store, sizeof store, "%s\\VirtualStore", LocalAppData) &&
+        !PassesThroughLink(SystemPaths, copy, store)) {
         RemoveResult copied = RemoveFile(copy);
         if (copied == RemoveFailed || (copied == RemoveDone && result == RemoveAbsent))
             result = copied;

@@ -30,6 +30,11 @@ const char FailedText[] = "\nThe following could not be removed.  Close any prog
 const char RefusedText[] = "\nThe following lines of the uninstallation data were left alone, because they are damaged "
                            "or name something that Tessaron did not install:\n\n";
 
+const char SystemPlaceText[] =
+    "Tessaron could not be removed again from the root of a drive or network share, from the Windows folder "
+    "or the system folder, or from a folder that holds one of them.  Please type a folder of its own, such "
+    "as C:\\Tessaron.";
+
 enum Page { WelcomePage = 12000, FolderPage = 14000, FinishedPage = 13000 };
 
 // ---------------------------------------------------------------- set-up
@@ -379,6 +384,18 @@ void ExitSetup(Program &setup, HWND page)
     CHECK_EQ(WaitForExit(setup), 0u);
 }
 
+// The folder typed and Next: the page refuses it with this text and stays,
+// with what was typed.
+void RefuseFolder(HWND page, const std::string &typed, const std::string &text)
+{
+    Step("typed %s", typed.c_str());
+    SetControlText(page, 14001, typed);
+    ClickButton(page, 1);
+    CheckMessageBox(WaitSetupBox(), text, {IDOK}, IDOK);
+    CHECK(IsWindowVisible(page));
+    CHECK_TEXT(ControlText(page, 14001), typed);
+}
+
 // The uninstaller started on this script, as a user could start it.
 Program StartUninstallerOn(const std::string &script)
 {
@@ -723,26 +740,16 @@ SCENARIO(setup_refuses_folders_it_cannot_uninstall)
         "Tessaron could not be removed again from a folder named this way.  Please type a folder such as "
         "C:\\Tessaron or \\\\server\\share\\Tessaron: a drive or a network share, then the names of folders, with "
         "no \\\\?\\ or \\\\.\\ in front, no colon after the drive letter and none of the characters * ? \" < > |.";
-    const char *const systemPlace =
-        "Tessaron could not be removed again from the root of a drive or network share, from the Windows folder "
-        "or the system folder, or from a folder that holds one of them.  Please type a folder of its own, such "
-        "as C:\\Tessaron.";
     const struct {
         const char *typed, *text;
     } refused[] = {
         {"\\\\?\\C:\\Tessaron", notAPath},
         {"\\\\.\\C:\\Tessaron", notAPath},
         {"C:\\Tessaron::$INDEX_ALLOCATION", notAPath},
-        {"", systemPlace},
+        {"", SystemPlaceText},
     };
-    for (const auto &c : refused) {
-        SetControlText(folder, 14001, c.typed);
-        ClickButton(folder, 1);
-        CheckMessageBox(WaitSetupBox(), c.text, {IDOK}, IDOK);
-        // The page stays, with what was typed.
-        CHECK(IsWindowVisible(folder));
-        CHECK_TEXT(ControlText(folder, 14001), c.typed);
-    }
+    for (const auto &c : refused)
+        RefuseFolder(folder, c.typed, c.text);
     ExitSetup(setup, folder);
     CheckNothingInstalled();
     CHECK(!FileExists("C:\\Tessaron"));
@@ -1022,28 +1029,19 @@ SCENARIO(setup_refuses_other_spellings_of_the_windows_folder_and_links)
     Program setup = StartSetup(DistFolder());
     PressButton(WaitPage(WelcomePage), 1);
     HWND folder = WaitPage(FolderPage);
-    const char *const systemPlace =
-        "Tessaron could not be removed again from the root of a drive or network share, from the Windows folder "
-        "or the system folder, or from a folder that holds one of them.  Please type a folder of its own, such "
-        "as C:\\Tessaron.";
     const std::string linked = "Tessaron cannot be installed there, because C:\\Linked is a link to another place (a "
                                "junction, a symbolic link or a mount point).  Please type a folder that neither is nor "
                                "holds a link.";
     const struct {
         std::string typed, text;
     } refused[] = {
-        {OtherDriveSpelling(WindowsDirectory()), systemPlace},
-        {OtherDriveSpelling(WindowsDirectory() + "\\system32") + "\\", systemPlace},
-        {WindowsDirectory() + ".", systemPlace},
+        {OtherDriveSpelling(WindowsDirectory()), SystemPlaceText},
+        {OtherDriveSpelling(WindowsDirectory() + "\\system32") + "\\", SystemPlaceText},
+        {WindowsDirectory() + ".", SystemPlaceText},
         {"C:\\Linked", linked},
     };
-    for (const auto &c : refused) {
-        Step("typed %s", c.typed.c_str());
-        SetControlText(folder, 14001, c.typed);
-        ClickButton(folder, 1);
-        CheckMessageBox(WaitSetupBox(), c.text, {IDOK}, IDOK);
-        CHECK(IsWindowVisible(folder));
-    }
+    for (const auto &c : refused)
+        RefuseFolder(folder, c.typed, c.text);
     ExitSetup(setup, folder);
     CheckNothingInstalled();
     CHECK(FolderEntries("C:\\Elsewhere").empty());

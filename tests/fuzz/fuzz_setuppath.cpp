@@ -41,16 +41,37 @@ static void Check(bool ok)
         abort();
 }
 
-// Every run of n backslashes becomes n/2 rounded up.
-static std::string Collapsed(const std::string &text)
+// Code page 932's lead bytes.
+static bool Lead932(unsigned char c)
 {
-    std::string out;
+    return (c >= 0x81 && c <= 0x9F) || (c >= 0xE0 && c <= 0xFC);
+}
+
+// The characters of a text: with dbcs, a lead byte and the byte after it
+// are one.
+static std::vector<std::string> Chars(const std::string &text, bool dbcs = true)
+{
+    std::vector<std::string> chars;
     for (size_t i = 0; i < text.size();) {
+        size_t width = dbcs && Lead932((unsigned char)text[i]) && i + 1 < text.size() ? 2 : 1;
+        chars.push_back(text.substr(i, width));
+        i += width;
+    }
+    return chars;
+}
+
+// Every run of n backslash characters becomes n/2 rounded up; every other
+// character stays as it was.
+static std::string Collapsed(const std::string &text, bool dbcs = false)
+{
+    std::vector<std::string> chars = Chars(text, dbcs);
+    std::string out;
+    for (size_t i = 0; i < chars.size();) {
         size_t run = 0;
-        while (i + run < text.size() && text[i + run] == '\\')
+        while (i + run < chars.size() && chars[i + run] == "\\")
             run++;
         if (run == 0)
-            out += text[i++];
+            out += chars[i++];
         else
             out.append((run + 1) / 2, '\\'), i += run;
     }
@@ -297,40 +318,11 @@ static void CheckScript(const std::string &typed, uint8_t choice)
 }
 
 // ---------------------------------------------------------------- double-byte
-// Code page 932's lead bytes.
-static bool Lead932(unsigned char c)
-{
-    return (c >= 0x81 && c <= 0x9F) || (c >= 0xE0 && c <= 0xFC);
-}
-
-// The characters of a text by that rule.
-static std::vector<std::string> Chars(const std::string &text)
-{
-    std::vector<std::string> chars;
-    for (size_t i = 0; i < text.size();) {
-        size_t width = Lead932((unsigned char)text[i]) && i + 1 < text.size() ? 2 : 1;
-        chars.push_back(text.substr(i, width));
-        i += width;
-    }
-    return chars;
-}
-
 static void CheckDoubleByte(const std::string &typed)
 {
     UseLeadByteTest(Lead932);
-    // Every run of n backslash characters becomes n/2 rounded up; every
-    // other character stays as it was.
-    std::string expected;
     std::vector<std::string> chars = Chars(typed);
-    for (size_t i = 0; i < chars.size();) {
-        size_t run = 0;
-        while (i + run < chars.size() && chars[i + run] == "\\")
-            run++;
-        if (run == 0)
-            expected += chars[i++];
-        else
-            expected.append((run + 1) / 2, '\\'), i += run;
-    }
+    std::string expected = Collapsed(typed, true);
     std::vector<char> buffer(typed.begin(), typed.end());
     buffer.push_back('\0');
     CollapseBackslashes(buffer.data());
