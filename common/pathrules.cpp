@@ -118,12 +118,11 @@ bool IsPlainName(const char *name, size_t n)
 {
     if (n == 0 || (name[0] == '.' && (n == 1 || (n == 2 && name[1] == '.'))))
         return false;
-    for (const char *p = name; p < name + n; p = NextChar(p)) {
-        if (NextChar(p) - p == 2)
-            continue;  // a double-byte character is never a separator or wildcard
+    // A double-byte character is never a separator or wildcard: only the
+    // first byte of each character is looked at.
+    for (const char *p = name; p < name + n; p = NextChar(p))
         if ((unsigned char)*p < ' ' || strchr("\\/:*?\"<>|", *p) != nullptr)
             return false;
-    }
     return true;
 }
 

@@ -28,7 +28,7 @@ struct FakeDisk {
     std::vector<Spelling> spellings;
     std::string current = "A:\\";
     bool nt = true, resolves = true;
-    unsigned long next = 1;
+    std::map<char, unsigned long> next;  // file indexes count per volume
 
     static std::string Lower(std::string s)
     {
@@ -42,7 +42,7 @@ struct FakeDisk {
         e.stored = path;
         e.folder = folder;
         e.link = link;
-        e.index = next++;
+        e.index = ++next[(char)toupper((unsigned char)path[0])];
     }
     // Each folder of the path, then the path itself.
     void AddTree(const std::string &path, bool folder = true)
@@ -131,6 +131,17 @@ inline bool DiskFullPath(const char *path, char *out, size_t size)
 
 inline bool DiskStoredName(const char *path, char *name, size_t size)
 {
+    // A wildcard finds the first name it matches, as FindFirstFile does.
+    std::string p = path;
+    if (p.find_first_of("*?") != std::string::npos) {
+        std::string folder = FakeDisk::Lower(fs.Real(p.substr(0, p.rfind('\\')), true)) + "\\";
+        for (const auto &entry : fs.entries)
+            if (entry.first.compare(0, folder.size(), folder) == 0) {
+                snprintf(name, size, "%s", entry.second.stored.substr(folder.size()).c_str());
+                return true;
+            }
+        return false;
+    }
     // Another drive's or share's name for a folder is a name of its own there.
     const FakeDisk::Entry *e = fs.Find(path, false);
     for (const auto &s : fs.spellings)

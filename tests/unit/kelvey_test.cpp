@@ -589,6 +589,9 @@ void LinkedMachine(bool nt)
     fs.AddTree("C:\\Victim\\notes.txt", false);
     fs.AddTree("C:\\Programs");
     fs.Add("C:\\Programs\\Tessaron", true, "C:\\Victim");
+    fs.AddTree("C:\\Else");
+    fs.Add("C:\\T\\L", true, "C:\\Else");
+    fs.Add("C:\\WINDOWS\\Start Menu", true, "C:\\Else");
 }
 
 TEST(KelveyRemoval, WhatTheDiskShowsIsNotTaken)
@@ -600,10 +603,14 @@ TEST(KelveyRemoval, WhatTheDiskShowsIsNotTaken)
         "[EMPTY FOLDER] C:\\WINDOW~1\\SYSTEM\\\r\n[FILE] C:\\WINDOW~1\\SYSTEM\\user.exe\r\n"
         "[EMPTY FOLDER] Z:\\wine\\drive_c\\\r\n[FILE] Z:\\wine\\drive_c\\boot.ini\r\n"
         "[FILE] C:\\WINDOWS\\Tessaron.ini\r\n[EMPTY FOLDER] C:\\\r\n[GROUP] Tessaron\r\n"
-        "[REGISTRY KEY] HKEY_CURRENT_USER\\Software\\V\\Tessaron\r\n";
+        "[REGISTRY KEY] HKEY_CURRENT_USER\\Software\\V\\Tessaron\r\n"
+        "[EMPTY FOLDER] C:\\T\\L\\deep\\\r\n[FILE] C:\\T\\L\\deep\\x.txt\r\n"
+        "[FILE] C:\\WINDOWS\\Start Menu\\Programs\\Tessaron.lnk\r\n";
+    const std::string linked = "[FILE] C:\\T\\L\\deep\\x.txt\n[FILE] C:\\WINDOWS\\Start Menu\\Programs\\Tessaron.lnk\n";
     const std::string always = "[EMPTY FOLDER] C:\\T\\help\\\n[EMPTY FOLDER] C:\\WINDOW~1\\SYSTEM\\\n"
+                               "[EMPTY FOLDER] C:\\T\\L\\deep\\\n"
                                "[FILE] C:\\T\\help\\index.html\n[FILE] C:\\T\\ReadMe.txt\n"
-                               "[FILE] C:\\WINDOW~1\\SYSTEM\\user.exe\n[GROUP] Tessaron\n";
+                               "[FILE] C:\\WINDOW~1\\SYSTEM\\user.exe\n[GROUP] Tessaron\n" + linked;
     const struct {
         bool nt;
         std::string taken, refused;
@@ -612,9 +619,10 @@ TEST(KelveyRemoval, WhatTheDiskShowsIsNotTaken)
          "folder C:\\T\\; folder C:\\; file C:\\T\\a.txt; file C:\\WINDOWS\\Tessaron.ini; "
          "key HKCU Software\\V\\Tessaron",
          "[EMPTY FOLDER] C:\\T\\help\\\n[EMPTY FOLDER] \\\\localhost\\c$\\WINDOWS\\\n[EMPTY FOLDER] C:\\WINDOW~1\\SYSTEM\\\n"
-         "[EMPTY FOLDER] Z:\\wine\\drive_c\\\n[FILE] C:\\T\\help\\index.html\n[FILE] C:\\T\\ReadMe.txt\n"
+         "[EMPTY FOLDER] Z:\\wine\\drive_c\\\n[EMPTY FOLDER] C:\\T\\L\\deep\\\n"
+         "[FILE] C:\\T\\help\\index.html\n[FILE] C:\\T\\ReadMe.txt\n"
          "[FILE] \\\\localhost\\c$\\WINDOWS\\win.ini\n[FILE] C:\\WINDOW~1\\SYSTEM\\user.exe\n"
-         "[FILE] Z:\\wine\\drive_c\\boot.ini\n[GROUP] Tessaron\n"},
+         "[FILE] Z:\\wine\\drive_c\\boot.ini\n[GROUP] Tessaron\n" + linked},
         // 95, 98 and ME: no identity, so no other drive's or share's name is known.
         {false,
          "folder C:\\T\\; folder \\\\localhost\\c$\\WINDOWS\\; folder Z:\\wine\\drive_c\\; folder C:\\; file C:\\T\\a.txt; "
@@ -622,11 +630,11 @@ TEST(KelveyRemoval, WhatTheDiskShowsIsNotTaken)
          "key HKCU Software\\V\\Tessaron",
          always},
     };
+    static SystemPlaces places;
     for (const auto &c : cases) {
         LinkedMachine(c.nt);
         ASSERT_TRUE(Read("Tessaron\r\n" + lines));
         ASSERT_EQ(plan.refusedCount, 0) << plan.refused;
-        static SystemPlaces places;
         const char *const roots[] = {"C:\\", "Z:\\"};
         FindSystemPlaces(DiskOps, "C:\\WINDOWS", "C:\\WINDOWS\\SYSTEM", roots, 2, &places);
         CheckPlanOnDisk(&plan, places, FakeKelveyOps);
@@ -634,6 +642,22 @@ TEST(KelveyRemoval, WhatTheDiskShowsIsNotTaken)
         EXPECT_EQ(plan.refused, c.refused) << c.nt;
         EXPECT_EQ(plan.refusedCount, (int)std::count(c.refused.begin(), c.refused.end(), '\n'));
     }
+
+    // What cannot be made canonical is not taken either; nor, where the
+    // list of lines not taken is full already, does its mark repeat.
+    LinkedMachine(true);
+    fs.resolves = false;
+    std::string many = "Tessaron\r\n[EMPTY FOLDER] C:\\T\\\r\n[GROUP] Tessaron\r\n";
+    for (int i = 0; i < 30; i++)
+        many += "[FILE] C:\\Outside\\" + std::string(70, 'x') + "\r\n";
+    ASSERT_TRUE(Read(many));
+    ASSERT_EQ(plan.refusedCount, 30);
+    FindSystemPlaces(DiskOps, "C:\\WINDOWS", "C:\\WINDOWS\\SYSTEM", nullptr, 0, &places);
+    CheckPlanOnDisk(&plan, places, FakeKelveyOps);
+    EXPECT_EQ(Taken(), "");
+    EXPECT_EQ(plan.refusedCount, 32);
+    std::string refused = plan.refused;
+    EXPECT_EQ(refused.find("...\n"), refused.size() - 4);
 
     // A group takes only the shortcuts directly in its folder that are no
     // links; what else is there stays, and so does the folder.
@@ -649,6 +673,12 @@ TEST(KelveyRemoval, WhatTheDiskShowsIsNotTaken)
     CarryOutUninstall(plan, none, FakeKelveyOps, failures, sizeof failures);
     EXPECT_EQ(removals, (std::vector<std::string>{"file C:\\Programs\\Tessaron\\a.lnk", "file C:\\Programs\\Tessaron\\d.PIF",
                                                   "file C:\\Programs\\Tessaron\\e.url", "group Tessaron", "shortcut"}));
+    // Made a link after the plan was checked, it is still not followed.
+    fs.entries["c:\\programs\\tessaron"].link = "C:\\Victim";
+    removals.clear();
+    EXPECT_EQ(CarryOutUninstall(plan, none, FakeKelveyOps, failures, sizeof failures).failed, 1);
+    EXPECT_EQ(removals, (std::vector<std::string>{"shortcut"}));
+    EXPECT_STREQ(failures, "Tessaron (program group)\n");
 }
 
 TEST(KelveyScript, DoubleByteNamesAndAFileNamedByAFileLine)

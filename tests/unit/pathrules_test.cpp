@@ -65,7 +65,8 @@ void Machine(bool nt)
     fs = FakeDisk();
     fs.nt = nt;
     fs.current = "D:\\Work\\";
-    for (const char *folder : {"C:\\Windows\\System32", "C:\\Windows\\SysWOW64", "C:\\Tessaron", "D:\\Apps", "D:\\Work"})
+    for (const char *folder : {"C:\\Windows\\System32", "C:\\Windows\\SysWOW64", "C:\\Windows\\System32\\Drivers",
+                               "C:\\Tessaron", "D:\\Apps", "D:\\Work"})
         fs.AddTree(folder);
     fs.AddTree("C:\\Windows\\win.ini", false);
     fs.Add("C:\\Junction", true, "C:\\Windows");
@@ -106,6 +107,10 @@ TEST(PathRules, SystemPlacesByEverySpelling)
         {"c:\\tessaron\\", "c:\\Tessaron\\", FolderUsable, FolderUsable},
         {"Apps\\..\\..\\Apps", "D:\\Apps", FolderUsable, FolderUsable},
         {"D:\\Apps\\New\\Sub", "D:\\Apps\\New\\Sub", FolderUsable, FolderUsable},
+        // A wildcard is never looked up; nor is a name after one that is
+        // not found (Sysnative is no folder of its own).
+        {"C:\\Windows\\*", "C:\\Windows\\*", FolderNotAPath, FolderNotAPath},
+        {"C:\\windows\\sysnative\\drivers", "C:\\Windows\\sysnative\\drivers", FolderUsable, FolderUsable},
         // Above a system folder only by another drive's spelling: not told.
         {"Z:\\wine", "Z:\\wine", FolderUsable, FolderUsable},
     };
@@ -125,6 +130,12 @@ TEST(PathRules, SystemPlacesByEverySpelling)
     static SystemPlaces places;
     FindSystemPlaces(DiskOps, "", "C:\\Windows\\System32", nullptr, 0, &places);
     EXPECT_EQ(JudgeProductFolder(DiskOps, "D:\\Apps", places), FolderSystemPlace);
+    FindSystemPlaces(DiskOps, "C:\\Windows", "", nullptr, 0, &places);
+    EXPECT_EQ(JudgeProductFolder(DiskOps, "D:\\Apps", places), FolderSystemPlace);
+    // The folders above a place count by identity too, not only the roots.
+    Machine(true);
+    FindSystemPlaces(DiskOps, "C:\\Windows\\SysWOW64", "C:\\Windows\\SysWOW64", nullptr, 0, &places);
+    EXPECT_EQ(JudgeProductFolder(DiskOps, "\\\\localhost\\c$\\Windows", places), FolderSystemPlace);
     const char *const missing[] = {"C:\\Windows\\Nothing"};
     FindSystemPlaces(DiskOps, "C:\\Windows", "C:\\Windows\\System32", missing, 1, &places);
     EXPECT_EQ(JudgeProductFolder(DiskOps, "C:\\Windows\\Nothing", places), FolderUsable);

@@ -731,6 +731,13 @@ TEST(SetupInstall, AnEarlierInstallationIsProposedAndStaysListed)
                         "register Tessaron = C:\\WINDOWS\\kelvey.exe \"C:\\WINDOWS\\Tessaron - Uninstallation Data\""),
               machine.log.end());
 
+    // Installed again in the same folder: the script lists it once.
+    Reset();
+    machine.registered = true;
+    machine.earlierScript = DefaultScript;
+    EXPECT_TRUE(RunInstallSequence(FakeOps, "C:\\Tessaron"));
+    EXPECT_EQ(machine.script, DefaultScript);
+
     // A Start-up folder that is a link gets no shortcut, and a warning.
     Reset();
     fs.AddTree("C:\\Else");
