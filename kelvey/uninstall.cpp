@@ -458,12 +458,12 @@ bool IsRegistration(const UninstallEntry &entry, const Registration &registratio
 
 // ---------------------------------------------------------------- on disk
 
-// The line as the script had it, for the list of those not taken.
+// The line as the script had it (a file, a folder or a group), for the
+// list of those not taken.
 static void NoteEntry(NoteList &list, const UninstallEntry &e)
 {
     char line[UninstallTextSize + 64];
-    const char *root = e.kind == KindRegistryKey ? RootWords[e.root == RootLocalMachine ? 0 : 1].word : "";
-    FormatText(line, sizeof line, "%s %s%s", KindWords[e.kind].word, root, e.text);
+    FormatText(line, sizeof line, "%s %s", KindWords[e.kind].word, e.text);
     Refuse(list, line);
 }
 

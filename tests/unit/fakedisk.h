@@ -68,10 +68,8 @@ struct FakeDisk {
             std::string key = Lower(s.other);
             if (Lower(path).compare(0, key.size(), key) == 0 &&
                 (path.size() == key.size() || path[key.size()] == '\\'))
-                path = s.path + path.substr(key.size());
+                path = s.path + (path.size() == key.size() && s.path.size() == 2 ? "\\" : path.substr(key.size()));
         }
-        if (path.size() == 2)
-            path += "\\";  // a drive's root
         if (path.size() > 3 && path.back() == '\\')
             path.pop_back();
         for (size_t at = 3; at <= path.size(); at++) {

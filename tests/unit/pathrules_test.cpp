@@ -136,6 +136,7 @@ TEST(PathRules, SystemPlacesByEverySpelling)
     Machine(true);
     FindSystemPlaces(DiskOps, "C:\\Windows\\SysWOW64", "C:\\Windows\\SysWOW64", nullptr, 0, &places);
     EXPECT_EQ(JudgeProductFolder(DiskOps, "\\\\localhost\\c$\\Windows", places), FolderSystemPlace);
+    EXPECT_EQ(JudgeProductFolder(DiskOps, "Z:\\wine\\drive_c", places), FolderSystemPlace);  // the root, "C:\\"
     const char *const missing[] = {"C:\\Windows\\Nothing"};
     FindSystemPlaces(DiskOps, "C:\\Windows", "C:\\Windows\\System32", missing, 1, &places);
     EXPECT_EQ(JudgeProductFolder(DiskOps, "C:\\Windows\\Nothing", places), FolderUsable);
@@ -165,6 +166,7 @@ TEST(PathRules, PathsThroughLinks)
         {"C:\\Linked\\x", "C:\\Linked", "C:\\Linked"},
         {"C:\\Linked\\T\\x", "C:\\Linked\\T", nullptr},  // above the base is not its rule's
         {"C:\\Linked", "C:\\T", "C:\\Linked"},            // outside the base: itself
+        {"C:\\Linked\\sub\\x", "C:\\T", nullptr},        // and only itself
         {"C:\\Other\\index.html", "C:\\T", nullptr},
     };
     for (const auto &c : cases) {
