@@ -30,7 +30,7 @@ jobs=${BENCH_JOBS:-2}
 state=$build/bench
 files=$state/files
 samples=$state/samples.txt
-windows=$build/windows-x64  # the 64-bit twin: these machines cannot run 32-bit programs
+windows=$build/windows-x64  # the 64-bit twin: it runs wherever Wine runs, so figures compare across machines
 shipped=$build/windows-x86  # the sizes are those of the shipped programs
 
 say() { echo "bench: $*" >&2; }

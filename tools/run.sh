@@ -19,7 +19,7 @@ cmake --build "$build" --target windows-x64
 
 # shellcheck source=wine-env.sh
 source "$root/tools/wine-env.sh"
-bin=$build/windows-x64  # the 64-bit twin: these machines cannot run 32-bit programs
+bin=$build/windows-x64  # the 64-bit twin: it runs wherever Wine runs
 state=$build/run
 prefix=$state/prefix
 shots=$build/screenshots

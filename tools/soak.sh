@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
-# Runs the whole acceptance suite again and again, each run from a fresh
-# Wine prefix, and counts how often each scenario failed.
+# Runs the whole acceptance suite again and again (on the 64-bit twin, and
+# on the shipped 32-bit programs where this machine runs them), each run
+# from fresh Wine prefixes, and counts how often each scenario failed.
 #
 #   tools/soak.sh [RUNS] [--load]     RUNS defaults to 20
 #
@@ -66,20 +67,22 @@ for run in $(seq 1 "$runs"); do
   [ "$run" -eq 1 ] && [ -n "$load" ] && start_load
   log=$out/run-$run.log
   begin=$(date +%s)
-  # The fixture acceptance.start makes a fresh prefix for every run.
-  ctest --test-dir "$build" -L acceptance --timeout 900 --output-on-failure >"$log" 2>&1 || true
+  # The fixtures acceptance.start and shipped.start make fresh prefixes for
+  # every run.
+  ctest --test-dir "$build" -L '^(acceptance|shipped)$' --timeout 900 --output-on-failure >"$log" 2>&1 || true
   # Scenarios that Wine did not start at the first try (the harness starts
   # them again): counted, not failed.
-  retried=$( (grep -l "^harness: Wine did not start" "$build"/acceptance/logs/*.log 2>/dev/null || true) | wc -l)
+  retried=$( (grep -l "^harness: Wine did not start" "$build"/{acceptance,shipped}/logs/*.log 2>/dev/null || true) | wc -l)
   retries=$((retries + retried))
   stop_load
   load_note=
   [ "$run" -eq 1 ] && [ -n "$load" ] && load_note=", under load"
-  # "  12/63 Test  #70: acceptance.name ....   Passed    1.2 sec"; anything
-  # but Passed (Failed, Timeout, Not Run, Exception) is a failure.
-  mapfile -t bad < <(sed -n 's/^ *[0-9]*\/[0-9]* Test *#[0-9]*: \(acceptance\.[^ ]*\) .*/\1 &/p' "$log" |
-    grep -v ' Passed ' | cut -d' ' -f1 | sed 's/^acceptance\.//')
-  total=$(grep -c '^ *[0-9]*/[0-9]* Test *#[0-9]*: acceptance\.' "$log" || true)
+  # "  12/63 Test  #70: shipped.name ....   Passed    1.2 sec"; anything but
+  # Passed (Failed, Timeout, Not Run, Exception) is a failure, and Skipped
+  # (the shipped run on a machine that runs no 32-bit programs) is neither.
+  mapfile -t bad < <(sed -n 's/^ *[0-9]*\/[0-9]* Test *#[0-9]*: \(\(acceptance\|shipped\)\.[^ ]*\) .*/\1 &/p' "$log" |
+    grep -v ' Passed \| Skipped ' | cut -d' ' -f1)
+  total=$(grep -c '^ *[0-9]*/[0-9]* Test *#[0-9]*: \(acceptance\|shipped\)\..* Passed ' "$log" || true)
   if [ "$total" -eq 0 ]; then
     bad=(no-tests-ran)
   fi
@@ -88,10 +91,10 @@ for run in $(seq 1 "$runs"); do
     mkdir -p "$out/run-$run"
     for name in "${bad[@]}"; do
       failures[$name]=$(( ${failures[$name]:-0} + 1 ))
-      cp "$build/acceptance/logs/$name.log" "$out/run-$run/" 2>/dev/null || true
+      cp "$build/${name%%.*}/logs/${name#*.}.log" "$out/run-$run/$name.log" 2>/dev/null || true
     done
   fi
-  echo "run $run: $total tests, ${#bad[@]} failed${bad:+ (${bad[*]})}, $retried started again, $(( $(date +%s) - begin )) s$load_note"
+  echo "run $run: $total tests passed, ${#bad[@]} failed${bad:+ (${bad[*]})}, $retried started again, $(( $(date +%s) - begin )) s$load_note"
 done
 
 echo
@@ -102,7 +105,10 @@ if [ ${#failures[@]} -gt 0 ]; then
     echo "| $name | ${failures[$name]} of $runs |"
   done
 fi
-scenarios=$(grep -c '^ *[0-9]*/[0-9]* Test *#[0-9]*: acceptance\.' "$out/run-1.log" || true)
-echo "$(( scenarios - ${#failures[@]} )) of $scenarios tests passed in every run"
+scenarios=$(grep -c '^ *[0-9]*/[0-9]* Test *#[0-9]*: \(acceptance\|shipped\)\.' "$out/run-1.log" || true)
+skipped=$(grep -c '^ *[0-9]*/[0-9]* Test *#[0-9]*: shipped\..* Skipped ' "$out/run-1.log" || true)
+note=
+[ "$skipped" -gt 0 ] && note=", $skipped skipped (the shipped programs cannot run here)"
+echo "$(( scenarios - skipped - ${#failures[@]} )) of $scenarios tests passed in every run$note"
 echo "$runs runs of the acceptance suite in $(( ($(date +%s) - started) / 60 )) min, $failed_runs with a failure, $retries scenarios that Wine did not start at the first try"
 [ "$failed_runs" -eq 0 ]

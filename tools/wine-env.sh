@@ -92,9 +92,14 @@ prefix_create() {
   stamp=$(prefix_stamp)
   session_stop "$prefix"
   rm -rf "$prefix"
+  mkdir -p "$(dirname "$template")"
+  # Several prefixes may be made from one template at once (the twin's and
+  # the shipped programs' runs): one of them makes it, the others wait.
+  exec 9>"$template.lock"
+  flock 9
   if [ "$(cat "$template/.tessaron-stamp" 2>/dev/null)" != "$stamp" ]; then
     echo "Creating the Wine prefix template $template (once per build tree)"
-    session_stop "$template"
+    session_stop "$template" 9>&-
     rm -rf "$template"
     mkdir -p "$(dirname "$template")"
     (
@@ -109,16 +114,20 @@ prefix_create() {
       # tray, and no window manager needed.
       wine reg add 'HKCU\Software\Wine\Explorer' /v Desktop /d Default /f >/dev/null 2>&1
       wine reg add 'HKCU\Software\Wine\Explorer\Desktops' /v Default /d 800x600 /f >/dev/null 2>&1
-    )
+    ) 9>&-  # Wine's server outlives wineboot: it must not hold the lock
     session_stop "$template"
     if [ ! -f "$template/system.reg" ] || [ ! -d "$template/drive_c/windows" ] ||
        ! grep -q '^"Desktop"="Default"' "$template/user.reg"; then
       echo "wineboot did not make a usable prefix at $template" >&2
+      flock -u 9
+      exec 9>&-
       return 1
     fi
     echo "$stamp" >"$template/.tessaron-stamp"
   fi
   cp -a "$template" "$prefix"
+  flock -u 9
+  exec 9>&-
 }
 
 # session_start <prefix>: keeps a Wine session alive for this prefix (the

@@ -1,9 +1,10 @@
 # Acceptance scenarios: the real programs under Wine in a private Xvfb,
 # driven from outside by driver.exe (see driver.h).
 #
-# Windows sub-build: driver.exe (the steps and every scenario file) and
-# recorder.exe.  Native build: one CTest test per scenario, found by name in
-# the scenario files, between a set-up and a clean-up fixture.
+# Windows sub-builds (both): driver.exe (the steps and every scenario file)
+# and recorder.exe.  Native build: two CTest tests per scenario, found by
+# name in the scenario files, one for each Windows build, each run between
+# a set-up and a clean-up fixture of its own.
 
 file(GLOB ACCEPTANCE_SCENARIO_SOURCES CONFIGURE_DEPENDS
   ${CMAKE_CURRENT_LIST_DIR}/scn_*_win32.cpp)
@@ -15,17 +16,11 @@ if(CMAKE_SYSTEM_NAME STREQUAL "Windows")
     ${CMAKE_CURRENT_LIST_DIR} ${CMAKE_SOURCE_DIR}/tray ${CMAKE_SOURCE_DIR}/common ${CMAKE_BINARY_DIR})
   add_executable(recorder WIN32 ${CMAKE_CURRENT_LIST_DIR}/recorder.c)
 else()
-  set(ACCEPTANCE_STATE ${CMAKE_BINARY_DIR}/acceptance)
   set(ACCEPTANCE_HARNESS ${CMAKE_CURRENT_LIST_DIR}/harness.sh)
 
-  add_test(NAME acceptance.start
-    COMMAND ${ACCEPTANCE_HARNESS} start ${ACCEPTANCE_STATE} ${WINDOWS_BIN})
-  add_test(NAME acceptance.stop
-    COMMAND ${ACCEPTANCE_HARNESS} stop ${ACCEPTANCE_STATE})
-  set_tests_properties(acceptance.start PROPERTIES
-    FIXTURES_SETUP wine RESOURCE_LOCK wine LABELS acceptance TIMEOUT 300)
-  set_tests_properties(acceptance.stop PROPERTIES
-    FIXTURES_CLEANUP wine RESOURCE_LOCK wine LABELS acceptance TIMEOUT 120)
+  # Scenarios that are about the 64-bit twin alone, as name and reason;
+  # every other scenario runs on both builds.
+  set(ACCEPTANCE_TWIN_ONLY)
 
   # A changed scenario file may add or rename scenarios: configure again.
   set_property(DIRECTORY APPEND PROPERTY CMAKE_CONFIGURE_DEPENDS ${ACCEPTANCE_SCENARIO_SOURCES})
@@ -52,37 +47,56 @@ else()
         message(FATAL_ERROR "${source}: the scenario name ${name} is used twice")
       endif()
       list(APPEND ACCEPTANCE_NAMES ${name})
-      if(drives STREQUAL "")
-        add_test(NAME acceptance.${name}
-          COMMAND ${ACCEPTANCE_HARNESS} run ${ACCEPTANCE_STATE} ${name})
-        set_tests_properties(acceptance.${name} PROPERTIES
-          FIXTURES_REQUIRED wine RESOURCE_LOCK wine LABELS acceptance TIMEOUT 120)
-        if(locale)
-          set_tests_properties(acceptance.${name} PROPERTIES ENVIRONMENT ACCEPTANCE_LOCALE=${locale})
-        endif()
-      else()
-        list(APPEND ACCEPTANCE_WITH_DRIVES "${drives}|${name}")
+      if(locale)
+        set(ACCEPTANCE_LOCALE_${name} ${locale})
       endif()
+      # Scenarios with extra drives last, those with the same drives
+      # together: every change of drives restarts the Wine session.
+      list(APPEND ACCEPTANCE_WITH_DRIVES "${drives}|${name}")
     endforeach()
   endforeach()
-  # The long-use scenarios run for minutes (half an hour with all counts).
-  foreach(name IN LISTS ACCEPTANCE_NAMES)
-    if(name MATCHES "^longuse_")
-      set_tests_properties(acceptance.${name} PROPERTIES
-        TIMEOUT 2400 ENVIRONMENT ACCEPTANCE_SCENARIO_SECONDS=2300)
-    endif()
-  endforeach()
-  # Scenarios with extra drives last, those with the same drives together:
-  # every change of drives restarts the Wine session.
   list(SORT ACCEPTANCE_WITH_DRIVES)
-  foreach(entry IN LISTS ACCEPTANCE_WITH_DRIVES)
-    string(FIND "${entry}" "|" bar REVERSE)
-    string(SUBSTRING "${entry}" 0 ${bar} drives)
-    math(EXPR start "${bar} + 1")
-    string(SUBSTRING "${entry}" ${start} -1 name)
-    add_test(NAME acceptance.${name}
-      COMMAND ${ACCEPTANCE_HARNESS} run ${ACCEPTANCE_STATE} ${name} "${drives}")
-    set_tests_properties(acceptance.${name} PROPERTIES
-      FIXTURES_REQUIRED wine RESOURCE_LOCK wine LABELS acceptance TIMEOUT 120)
+
+  # The same scenarios twice: label acceptance on the 64-bit twin, label
+  # shipped on the shipped 32-bit programs with a 32-bit driver, each run
+  # with its own X server, prefix and fixture.  Where the machine cannot
+  # run 32-bit programs the shipped run reports CTest's skipped state.
+  foreach(run acceptance shipped)
+    if(run STREQUAL "acceptance")
+      set(bin ${WINDOWS_BIN})
+      set(fixture wine)
+      set(mode twin)
+    else()
+      set(bin ${SHIPPED_BIN})
+      set(fixture wine32)
+      set(mode shipped)
+    endif()
+    set(state ${CMAKE_BINARY_DIR}/${run})
+    add_test(NAME ${run}.start COMMAND ${ACCEPTANCE_HARNESS} start ${state} ${bin} ${mode})
+    add_test(NAME ${run}.stop COMMAND ${ACCEPTANCE_HARNESS} stop ${state})
+    set_tests_properties(${run}.start PROPERTIES
+      FIXTURES_SETUP ${fixture} RESOURCE_LOCK ${fixture} LABELS ${run} TIMEOUT 300 SKIP_RETURN_CODE 77)
+    set_tests_properties(${run}.stop PROPERTIES
+      FIXTURES_CLEANUP ${fixture} RESOURCE_LOCK ${fixture} LABELS ${run} TIMEOUT 120)
+    foreach(entry IN LISTS ACCEPTANCE_WITH_DRIVES)
+      string(FIND "${entry}" "|" bar)
+      string(SUBSTRING "${entry}" 0 ${bar} drives)
+      math(EXPR after "${bar} + 1")
+      string(SUBSTRING "${entry}" ${after} -1 name)
+      if(run STREQUAL "shipped" AND name IN_LIST ACCEPTANCE_TWIN_ONLY)
+        continue()
+      endif()
+      add_test(NAME ${run}.${name} COMMAND ${ACCEPTANCE_HARNESS} run ${state} ${name} "${drives}")
+      set_tests_properties(${run}.${name} PROPERTIES
+        FIXTURES_REQUIRED ${fixture} RESOURCE_LOCK ${fixture} LABELS ${run} TIMEOUT 120 SKIP_RETURN_CODE 77)
+      if(DEFINED ACCEPTANCE_LOCALE_${name})
+        set_tests_properties(${run}.${name} PROPERTIES ENVIRONMENT ACCEPTANCE_LOCALE=${ACCEPTANCE_LOCALE_${name}})
+      endif()
+      # The long-use scenarios run for minutes (half an hour with all counts).
+      if(name MATCHES "^longuse_")
+        set_tests_properties(${run}.${name} PROPERTIES
+          TIMEOUT 2400 ENVIRONMENT ACCEPTANCE_SCENARIO_SECONDS=2300)
+      endif()
+    endforeach()
   endforeach()
 endif()

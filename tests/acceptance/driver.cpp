@@ -667,6 +667,15 @@ HWND WaitDialogWith(const Program &program, int controlId)
     return dialog;
 }
 
+namespace {
+// Window and dialog procedures need the system's calling convention, which
+// a lambda lacks in a 32-bit build.
+INT_PTR CALLBACK MeasuringDialogProc(HWND, UINT, WPARAM, LPARAM)
+{
+    return FALSE;
+}
+}  // namespace
+
 POINT DialogBaseUnits()
 {
     static POINT units = [] {
@@ -681,8 +690,7 @@ POINT DialogBaseUnits()
         dialog.pointSize = 8;
         memcpy(dialog.font, L"MS Sans Serif", sizeof(L"MS Sans Serif"));
         HWND window = CreateDialogIndirectParamA(
-            GetModuleHandleA(nullptr), &dialog.header, nullptr,
-            [](HWND, UINT, WPARAM, LPARAM) -> INT_PTR { return FALSE; }, 0);
+            GetModuleHandleA(nullptr), &dialog.header, nullptr, MeasuringDialogProc, 0);
         if (!window)
             Fail("cannot create the driver's measuring dialog");
         RECT rect = {0, 0, 4, 8};
@@ -1499,14 +1507,29 @@ const Scenario *FindScenario(const char *name)
     return nullptr;
 }
 
+// The letters of the words "d:cdrom e:hd ...".
+std::string AskedLetters(const char *drives)
+{
+    std::istringstream words(drives);
+    std::string word, letters;
+    while (words >> word)
+        letters += (char)toupper((unsigned char)word[0]);
+    return letters;
+}
+
 // The drives a scenario asked for must be there, or the harness was not told.
+// Right after the harness restarted the Wine session for new drives, Wine's
+// mount manager may still be adding them: they are waited for.
 void CheckDrives(const char *drives)
 {
-    std::string present = PresentDrives();
-    std::istringstream words(drives);
-    std::string word;
-    while (words >> word) {
-        char letter = (char)toupper((unsigned char)word[0]);
+    const std::string asked = "C" + AskedLetters(drives);
+    std::string present;
+    WaitFor([&] {
+        present = PresentDrives();
+        return std::all_of(asked.begin(), asked.end(),
+                           [&](char letter) { return present.find(letter) != std::string::npos; });
+    });
+    for (char letter : asked) {
         if (present.find(letter) == std::string::npos)
             Fail("drive %c: was asked for but is not present (drives: %s); run the scenario through "
                  "the harness",
@@ -1523,6 +1546,10 @@ int RunScenario(const Scenario &scenario)
         // Windows 98 unless the scenario chooses another system: whatever
         // an earlier scenario chose, passed or failed, ends here.
         UseWindowsVersion("win98");
+        // Once HKCU\Software holds a key Wow6432Node, this Wine redirects
+        // every 32-bit program's HKCU\Software into it, which Windows does
+        // not: none may outlive the scenario that made it.
+        DeleteRegistryKey(HKEY_CURRENT_USER, "Software\\Wow6432Node");
         StartShellWindows();
         CheckDrives(scenario.drives);
         Step("scenario %s", scenario.name);

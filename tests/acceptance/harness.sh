@@ -1,9 +1,12 @@
 #!/usr/bin/env bash
 # Runs the acceptance scenarios under Wine; CTest calls it (see acceptance.cmake).
 #
-#   harness.sh start <state dir> <Windows build dir>
+#   harness.sh start <state dir> <Windows build dir> [twin|shipped]
 #       starts a private Xvfb, makes the Wine prefix <state dir>/prefix and
-#       keeps one Wine session alive for it (the CTest fixture's set-up)
+#       keeps one Wine session alive for it (the CTest fixture's set-up).
+#       "shipped" is the shipped 32-bit build: where this machine cannot run
+#       32-bit programs, it says why and exits with 77 (CTest's skipped),
+#       and so does every run of that state dir
 #   harness.sh run <state dir> <scenario> [<drives>]
 #       cleans the prefix, gives it the drives the scenario asks for
 #       ("d:cdrom a:floppy:missing" ...), copies the programs in and runs
@@ -21,7 +24,7 @@ here=$(cd "$(dirname "$0")" && pwd)
 source "$here/../../tools/wine-env.sh"
 
 usage() {
-  echo "usage: harness.sh start <state dir> <Windows build dir> | run <state dir> <scenario> [<drives>] | stop <state dir>" >&2
+  echo "usage: harness.sh start <state dir> <Windows build dir> [twin|shipped] | run <state dir> <scenario> [<drives>] | stop <state dir>" >&2
   exit 2
 }
 
@@ -103,12 +106,45 @@ copy_programs() {
   cp "$bin/recorder.exe" "$prefix/drive_c/rec/recorder.exe"
 }
 
+# Why the shipped 32-bit programs cannot run here, or nothing when they can.
+# The answer of tools/setup-machine.sh's probe is kept in the build tree.
+shipped_cannot_run() {
+  local answer
+  answer=$(cat "$(dirname "$state")/kernel32.txt" 2>/dev/null || "$here/../../tools/probe-kernel32.sh")
+  if [ "$answer" != yes ]; then
+    echo "${answer#no: }"
+  elif ! dpkg-query -W -f='${Status}' wine32:i386 2>/dev/null | grep -q "install ok installed"; then
+    echo "Debian's 32-bit Wine (wine32:i386) is not installed; tools/setup-machine.sh installs it"
+  fi
+}
+
+# A skipped run: the reason, and CTest's skipped state.
+skip_code=77
+
 case $command in
 start)
-  [ $# -eq 3 ] || usage
+  [ $# -ge 3 ] && [ $# -le 4 ] || usage
+  mode=${4:-twin}
+  case $mode in twin|shipped) ;; *) usage ;; esac
+  rm -f "$state/skip"
+  if [ "$mode" = shipped ]; then
+    why=$(shipped_cannot_run)
+    if [ -n "$why" ]; then
+      printf '%s\n' "$why" >"$state/skip"
+      echo "harness: the shipped programs' scenarios are skipped on this machine: $why"
+      exit $skip_code
+    fi
+  fi
   bin=$(cd "$3" && pwd)
   for program in Tessaron.exe driver.exe recorder.exe; do
     [ -f "$bin/$program" ] || { echo "harness: $bin/$program is missing; build first" >&2; exit 1; }
+  done
+  # What the scenarios start must be what the distribution ships.
+  for pair in Tessaron.exe:Tessaron.ex_ TESSARON.HLP:Tessaron.hl_ setup.exe:setup.exe Kelvey.exe:Kelvey.ex_; do
+    if ! cmp -s "$bin/${pair%%:*}" "$bin/dist/${pair#*:}"; then
+      echo "harness: $bin/${pair%%:*} differs from the distribution's ${pair#*:}" >&2
+      exit 1
+    fi
   done
   # A run that was interrupted may have left its session and server behind.
   session_stop "$prefix"
@@ -135,6 +171,10 @@ run)
   [ $# -ge 3 ] && [ $# -le 4 ] || usage
   scenario=$3
   drives=${4:-}
+  if [ -f "$state/skip" ]; then
+    echo "harness: $scenario skipped: $(cat "$state/skip")"
+    exit $skip_code
+  fi
   if ! xvfb_use "$state" || [ ! -f "$state/manifest" ]; then
     echo "harness: the acceptance X server and prefix are not running; run the fixture acceptance.start (ctest -L acceptance does)" >&2
     exit 1

@@ -96,21 +96,25 @@ long PrivateKilobytes()
     return folder.empty() ? -1 : ProcField("\n" + ReadWholeFile(folder + "\\smaps_rollup"), "Private_Dirty");
 }
 
+struct WindowCount {
+    DWORD id;
+    long windows;
+};
+
+// CALLBACK: a lambda lacks the system's calling convention in a 32-bit build.
+BOOL CALLBACK CountWindowOf(HWND window, LPARAM data)
+{
+    WindowCount *c = (WindowCount *)data;
+    DWORD owner = 0;
+    GetWindowThreadProcessId(window, &owner);
+    c->windows += owner == c->id;
+    return TRUE;
+}
+
 long TopLevelWindows(const Program &program)
 {
-    struct Count {
-        DWORD id;
-        long windows;
-    } count = {program.id, 0};
-    EnumWindows(
-        [](HWND window, LPARAM data) -> BOOL {
-            Count *c = (Count *)data;
-            DWORD owner = 0;
-            GetWindowThreadProcessId(window, &owner);
-            c->windows += owner == c->id;
-            return TRUE;
-        },
-        (LPARAM)&count);
+    WindowCount count = {program.id, 0};
+    EnumWindows(CountWindowOf, (LPARAM)&count);
     return count.windows;
 }
 
