@@ -727,12 +727,20 @@ SCENARIO(audit_setup_main_window_and_non_click_commands)
     CHECK(!FileExists(WindowsFile(ScriptName)));
 }
 
-// A folder that Tessaron could not be removed from again is refused on the
-// folder page with a message that says why, before anything is made: a
-// device path, a stream, and (an empty field) the root of the current drive.
+// A folder that Tessaron could not be removed from again, or one that setup
+// would write through a link, is refused on the folder page (of Windows 10:
+// the NT family knows a folder by its identity) with a message that says
+// why, before anything is made: a device path, a stream, (an empty field)
+// the root of the current drive, the Windows folder through drive Z: and
+// with the trailing period the system drops, and a folder that is a link.
+// This Wine does not find the administrative share \\localhost\c$ (error 3),
+// nor show a link to a file as one: the unit tables carry those.
 SCENARIO(setup_refuses_folders_it_cannot_uninstall)
 {
+    UseWindowsVersion("win10");
     NoInstallation();
+    MakeFolder("C:\\Elsewhere");
+    MakeLink("C:\\Linked", "C:\\Elsewhere");
     Program setup = StartSetup(DistFolder());
     PressButton(WaitPage(WelcomePage), 1);
     HWND folder = WaitPage(FolderPage);
@@ -741,18 +749,24 @@ SCENARIO(setup_refuses_folders_it_cannot_uninstall)
         "C:\\Tessaron or \\\\server\\share\\Tessaron: a drive or a network share, then the names of folders, with "
         "no \\\\?\\ or \\\\.\\ in front, no colon after the drive letter and none of the characters * ? \" < > |.";
     const struct {
-        const char *typed, *text;
+        std::string typed, text;
     } refused[] = {
         {"\\\\?\\C:\\Tessaron", notAPath},
         {"\\\\.\\C:\\Tessaron", notAPath},
         {"C:\\Tessaron::$INDEX_ALLOCATION", notAPath},
         {"", SystemPlaceText},
+        {OtherDriveSpelling(WindowsDirectory()), SystemPlaceText},
+        {OtherDriveSpelling(WindowsDirectory() + "\\system32") + "\\", SystemPlaceText},
+        {WindowsDirectory() + ".", SystemPlaceText},
+        {"C:\\Linked", "Tessaron cannot be installed there, because C:\\Linked is a link to another place (a junction, "
+                        "a symbolic link or a mount point).  Please type a folder that neither is nor holds a link."},
     };
     for (const auto &c : refused)
         RefuseFolder(folder, c.typed, c.text);
     ExitSetup(setup, folder);
     CheckNothingInstalled();
     CHECK(!FileExists("C:\\Tessaron"));
+    CHECK(FolderEntries("C:\\Elsewhere").empty());
 }
 
 // Closing setup's main window (the taskbar's Close, End task) before the
@@ -1013,38 +1027,6 @@ SCENARIO(uninstall_never_acts_through_a_link_or_another_spelling)
     CHECK(!FileExists("C:\\Tessaron\\Tessaron.exe"));
     CHECK(RegistryKeyExists(HKEY_LOCAL_MACHINE, UninstallKey));
     CHECK(FileExists(script));
-}
-
-// Setup refuses the Windows folder through another drive and with the
-// trailing period the system drops, and a folder that is a link, before
-// anything is made.  This Wine does not find the administrative share
-// \\localhost\c$ (error 3), nor show a link to a file as one: the unit
-// tables carry those.
-SCENARIO(setup_refuses_other_spellings_of_the_windows_folder_and_links)
-{
-    UseWindowsVersion("win10");
-    NoInstallation();
-    MakeFolder("C:\\Elsewhere");
-    MakeLink("C:\\Linked", "C:\\Elsewhere");
-    Program setup = StartSetup(DistFolder());
-    PressButton(WaitPage(WelcomePage), 1);
-    HWND folder = WaitPage(FolderPage);
-    const std::string linked = "Tessaron cannot be installed there, because C:\\Linked is a link to another place (a "
-                               "junction, a symbolic link or a mount point).  Please type a folder that neither is nor "
-                               "holds a link.";
-    const struct {
-        std::string typed, text;
-    } refused[] = {
-        {OtherDriveSpelling(WindowsDirectory()), SystemPlaceText},
-        {OtherDriveSpelling(WindowsDirectory() + "\\system32") + "\\", SystemPlaceText},
-        {WindowsDirectory() + ".", SystemPlaceText},
-        {"C:\\Linked", linked},
-    };
-    for (const auto &c : refused)
-        RefuseFolder(folder, c.typed, c.text);
-    ExitSetup(setup, folder);
-    CheckNothingInstalled();
-    CHECK(FolderEntries("C:\\Elsewhere").empty());
 }
 
 // A script that cannot be written (a folder stands in its place) leaves no
