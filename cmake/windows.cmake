@@ -78,7 +78,7 @@ target_link_libraries(common_win32 PUBLIC common_core)
 tessaron_windows_layer(common_win32)
 
 add_executable(Tessaron WIN32 ${TRAY_WIN32} ${CMAKE_SOURCE_DIR}/tray/tessaron.rc)
-target_link_libraries(Tessaron PRIVATE tray_core common_win32 shell32 ole32)
+target_link_libraries(Tessaron PRIVATE tray_core common_win32 shell32 ole32 advapi32)
 tessaron_windows_layer(Tessaron)
 
 file(GLOB WINDOWS_RULES CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/cmake/win-*.cmake)

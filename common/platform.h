@@ -35,3 +35,7 @@ inline bool HasRegistryLinks(const Platform &p)
 {
     return p.nt;
 }
+
+// The disk under a volume as the system describes it: one that seeks (a
+// rotating disk), one that does not (a solid-state disk), or no answer.
+enum class DiskMedia { Unknown, Rotating, SolidState };

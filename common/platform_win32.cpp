@@ -1,5 +1,10 @@
 #include "platform_win32.h"
 
+#include <winioctl.h>
+
+#include <stddef.h>
+#include <string.h>
+
 SystemFunction FindSystemFunction(const char *library, const char *name)
 {
     HMODULE module = GetModuleHandleA(library);
@@ -68,4 +73,87 @@ void RestoreRedirection(void *state)
         (RedirectionBackFunction)FindSystemFunction("kernel32.dll", "Wow64RevertWow64FsRedirection");
     if (back != NULL)
         back(state);
+}
+
+bool QueryRegistryText(HKEY root, const char *subkey, const char *value, char *text, size_t size)
+{
+    if (size < 3)
+        return false;
+    HKEY key = NULL;
+    if (RegOpenKeyExA(root, subkey, 0, KEY_QUERY_VALUE, &key) != ERROR_SUCCESS)
+        return false;
+    text[0] = '\0';
+    // Two bytes short of the buffer, so that a value stored without its
+    // terminator can still be ended.
+    DWORD bytes = (DWORD)(size - 2);
+    DWORD type = 0;
+    LONG result = RegQueryValueExA(key, value, NULL, &type, (BYTE *)text, &bytes);
+    RegCloseKey(key);
+    if (result != ERROR_SUCCESS || (type != REG_SZ && type != REG_EXPAND_SZ)) {
+        text[0] = '\0';
+        return false;
+    }
+    text[bytes < size ? bytes : size - 1] = '\0';
+    return true;
+}
+
+static bool RunsUnderWine(void)
+{
+    return FindSystemFunction("ntdll.dll", "wine_get_version") != NULL;
+}
+
+bool WineTestSetting(const char *name, char *text, size_t size)
+{
+    if (size > 0)
+        text[0] = '\0';
+    return RunsUnderWine() && QueryRegistryText(HKEY_CURRENT_USER, "Software\\Wine\\Tessaron", name, text, size);
+}
+
+static bool WineTestDriveListed(const char *name, char letter)
+{
+    char letters[32];
+    if (!WineTestSetting(name, letters, sizeof letters))
+        return false;
+    for (const char *p = letters; *p != '\0'; p++)
+        if ((*p & ~0x20) == (letter & ~0x20))
+            return true;
+    return false;
+}
+
+DiskMedia VolumeMedia(const char *root)
+{
+    char device[] = "\\\\.\\?:";
+    device[4] = root[0];
+    DiskMedia media = DiskMedia::Unknown;
+    // No access rights: the query needs none, and a drive without its disc
+    // must not bring up the system's box.
+    UINT oldMode = SetErrorMode(SEM_FAILCRITICALERRORS);
+    HANDLE volume = CreateFileA(device, 0, FILE_SHARE_READ | FILE_SHARE_WRITE, NULL, OPEN_EXISTING, 0, NULL);
+    if (volume != INVALID_HANDLE_VALUE) {
+        STORAGE_PROPERTY_QUERY query = {};
+        query.PropertyId = StorageDeviceSeekPenaltyProperty;
+        query.QueryType = PropertyStandardQuery;
+        DEVICE_SEEK_PENALTY_DESCRIPTOR answer = {};
+        DWORD bytes = 0;
+        if (DeviceIoControl(volume, IOCTL_STORAGE_QUERY_PROPERTY, &query, sizeof query, &answer, sizeof answer,
+                            &bytes, NULL) &&
+            bytes >= offsetof(DEVICE_SEEK_PENALTY_DESCRIPTOR, IncursSeekPenalty) + sizeof answer.IncursSeekPenalty)
+            media = answer.IncursSeekPenalty ? DiskMedia::Rotating : DiskMedia::SolidState;
+        CloseHandle(volume);
+    }
+    SetErrorMode(oldMode);
+    if (media == DiskMedia::Unknown && WineTestDriveListed("SolidStateDrives", root[0]))
+        media = DiskMedia::SolidState;
+    if (media == DiskMedia::Unknown && WineTestDriveListed("RotatingDrives", root[0]))
+        media = DiskMedia::Rotating;
+    return media;
+}
+
+bool VolumeIsNtfs(const char *root)
+{
+    char fileSystem[16] = "";
+    UINT oldMode = SetErrorMode(SEM_FAILCRITICALERRORS);
+    BOOL known = GetVolumeInformationA(root, NULL, 0, NULL, NULL, NULL, fileSystem, sizeof fileSystem);
+    SetErrorMode(oldMode);
+    return known && strcmp(fileSystem, "NTFS") == 0;
 }

@@ -31,3 +31,22 @@ bool GetSystemDir(char *buffer, size_t size);
 bool SwitchRedirectionOff(void **state);
 void RestoreRedirection(void *state);
 
+// A text value (REG_SZ or REG_EXPAND_SZ, not expanded); false when it is
+// missing, of another type or longer than the buffer.
+bool QueryRegistryText(HKEY root, const char *subkey, const char *value, char *text, size_t size);
+
+// The disk under a volume ("C:\"), by its seek penalty; Unknown where the
+// system does not answer (Wine 8 does not, nor a volume over several disks).
+DiskMedia VolumeMedia(const char *root);
+// Whether the volume's file system is NTFS.
+bool VolumeIsNtfs(const char *root);
+
+// A setting of the tests, read only under Wine, which cannot answer some
+// questions a scenario needs answered: a text value under
+// HKEY_CURRENT_USER\Software\Wine\Tessaron.  False (and the text empty)
+// on Windows, whatever its registry holds.
+//   SolidStateDrives, RotatingDrives: the letters whose disk VolumeMedia
+//       reports so where the system itself cannot say ("D" ...);
+//   ConsentPrompt: "declined" makes the consent prompt fail as a user's
+//       refusal does (Wine has no prompt).
+bool WineTestSetting(const char *name, char *text, size_t size);

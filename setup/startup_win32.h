@@ -5,9 +5,7 @@
 
 #include <stddef.h>
 
-// A text value (REG_SZ or REG_EXPAND_SZ, not expanded); false when it is
-// missing, of another type or longer than the buffer.
-bool QueryRegistryText(HKEY root, const char *subkey, const char *value, char *text, size_t size);
+#include "platform_win32.h"  // QueryRegistryText
 // A value of the Shell Folders key under root ("Startup", "Programs" ...);
 // false when it is missing or empty.
 bool QueryShellFolder(HKEY root, const char *value, char *dir, size_t size);

@@ -8,6 +8,7 @@
 
 struct ToolStart;
 struct ToolSystem;
+enum class StartOutcome;
 
 enum { PathTextSize = 512 };
 
@@ -46,8 +47,8 @@ bool IsShellRestartMessage(UINT message);
 // Windows 95, 98 and ME.
 const ToolSystem *CurrentToolSystem(void);
 // Carries out a planned start (disktools.h) and, when wait is set, waits
-// for the tool to end; false when it could not be started.
-bool StartTool(ToolStart *start, bool wait);
+// for the tool to end, answering the messages other programs send.
+StartOutcome StartTool(ToolStart *start, bool wait);
 
 // settings_win32.cpp
 void LoadSettings(void);

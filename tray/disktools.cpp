@@ -37,9 +37,15 @@ DiskTool DiskToolNamed(const char *location)
     return DiskTool::Other;
 }
 
+// 8 to 11, which report 6.2 to a program without a manifest.
+static bool EightOrLater(const Platform &p)
+{
+    return IsNtVersionAtLeast(p, 6, 2);
+}
+
 DefragGeneration DefragGenerationOf(const Platform &p)
 {
-    if (IsNtVersionAtLeast(p, 6, 2))
+    if (EightOrLater(p))
         return DefragGeneration::EightToEleven;
     if (IsNtVersionAtLeast(p, 6, 1))
         return DefragGeneration::Seven;
@@ -91,20 +97,59 @@ int RunVolumes(int all, const char *driveList, uint32_t driveMask, DriveTypeQuer
 struct DefragSwitches {
     DefragGeneration generation;
     bool oneVolumePerRun;
-    const char *method[3];   // Full Defragment, Files Only, Free Space Only
+    // By iDefragmentMode (Full Defragment, Files Only, Free Space Only, any
+    // other value), for a disk that seeks and for one that does not; null
+    // leaves the volume out.
+    const char *rotating[4];
+    const char *solidState[4];
+    DiskMedia unknownAs;     // a disk the system cannot describe
     const char *display[3];  // Concise, Detailed, Unattended
 };
 
 static const DefragSwitches DefragTable[] = {
-    {DefragGeneration::Xp, true, {"", "", ""}, {"", "", ""}},
-    {DefragGeneration::Vista, true, {"", "", ""}, {"", "", ""}},
-    {DefragGeneration::Seven, false, {"", "", " /x"}, {"", " /v", ""}},
-    {DefragGeneration::EightToEleven, false, {"", "", " /x"}, {" /u", " /u /v", ""}},
+    {DefragGeneration::Xp, true, {"", "", "", ""}, {"", "", "", ""}, DiskMedia::Rotating, {"", "", ""}},
+    {DefragGeneration::Vista, true, {"", "", "", ""}, {"", "", "", ""}, DiskMedia::Rotating, {"", "", ""}},
+    // 7 has no switch that spares a solid-state disk, and leaves such disks
+    // out of its own schedule: so do we.
+    {DefragGeneration::Seven, false, {"", "", " /x", ""}, {nullptr, nullptr, nullptr, nullptr},
+     DiskMedia::Rotating, {"", " /v", ""}},
+    // Without a task defrag defragments every disk; /o does what suits the
+    // media (a retrim on a solid-state disk).  Free-space consolidation
+    // only helps a disk that seeks.
+    {DefragGeneration::EightToEleven, false, {" /o", " /o", " /x", " /o"}, {" /o", " /o", " /o", " /o"},
+     DiskMedia::SolidState, {" /u", " /u /v", ""}},
 };
 
 static const char *Choice(const char *const choices[3], int value)
 {
     return value >= 0 && value <= 2 ? choices[value] : "";
+}
+
+static bool SameSwitch(const char *a, const char *b)
+{
+    return a == nullptr || b == nullptr ? a == b : strcmp(a, b) == 0;
+}
+
+// The task switch of one volume; null when it is left out.  The disk is
+// asked about only where its media makes a difference.
+static const char *DefragTask(const DefragSwitches &row, int mode, const char *root, const ToolSystem &system)
+{
+    int index = mode >= 0 && mode <= 2 ? mode : 3;
+    const char *rotating = row.rotating[index], *solidState = row.solidState[index];
+    if (SameSwitch(rotating, solidState))
+        return rotating;
+    DiskMedia media = system.media(root);
+    return (media == DiskMedia::Unknown ? row.unknownAs : media) == DiskMedia::SolidState ? solidState : rotating;
+}
+
+// chkdsk only reads unless told to mend what it finds.  From 8 on an NTFS
+// volume is scanned and mended online, which needs no lock and asks
+// nothing; /f may ask to check at the next start or to force a dismount.
+static const char *ScanTask(const SettingsRecord &s, const char *root, const ToolSystem &system)
+{
+    if (s.iIgnore == 1)
+        return "";
+    return EightOrLater(system.platform) && system.ntfs(root) ? " /scan" : " /f";
 }
 
 // ---- Command lines ---------------------------------------------------------
@@ -166,16 +211,15 @@ static bool AppendCommand(char *dest, size_t size, const char *prefix, const cha
            AppendText(dest, size, "%t") && AppendText(dest, size, tail) && AppendText(dest, size, ")");
 }
 
-static bool AppendRun(char *runs, size_t size, const char *tool, const char *volumes, const char *switches,
-                      const ToolSystem &system)
+// Commands of the console are joined by "&".
+static bool Join(char *runs, size_t size)
 {
-    char tail[VolumeCount * 3 + 32];
-    return (runs[0] == '\0' || AppendText(runs, size, "&")) &&
-           FormatText(tail, sizeof tail, "%s%s", volumes, switches) &&
-           AppendCommand(runs, size, "", tool, tail, system);
+    return runs[0] == '\0' || AppendText(runs, size, "&");
 }
 
-// The runs of chkdsk or defrag for the settings, joined by "&".
+// The runs of chkdsk or defrag for the settings, joined by "&".  Volumes
+// that take the same switches share a run where the tool takes a list, in
+// the order of the first of them.
 static bool PlanRuns(const SettingsRecord &s, DiskTool tool, const char *program, StartPurpose purpose,
                      const ToolSystem &system, char *runs, size_t size)
 {
@@ -187,40 +231,52 @@ static bool PlanRuns(const SettingsRecord &s, DiskTool tool, const char *program
     if (count == 0)
         return false;
 
-    char switches[16] = "";
-    bool oneVolumePerRun = true;
-    bool pause = purpose == StartPurpose::Icon;
-    if (scan) {
-        // chkdsk only reads unless told to mend what it finds.
-        CopyText(switches, sizeof switches, s.iIgnore == 1 ? "" : " /f");
-        pause = pause || s.iStartStopSetting != 1;
-    } else {
-        for (const DefragSwitches &row : DefragTable) {
-            if (row.generation != DefragGenerationOf(system.platform))
-                continue;
-            FormatText(switches, sizeof switches, "%s%s", Choice(row.method, s.iDefragmentMode),
-                       Choice(row.display, s.iDefragmentDisplayMode));
-            oneVolumePerRun = row.oneVolumePerRun;
-        }
-        pause = pause || s.iDefragmentDisplayMode != 2;
+    // A known defrag runs from XP on, each system in its row.
+    const DefragSwitches *row = &DefragTable[0];
+    for (const DefragSwitches &candidate : DefragTable)
+        if (candidate.generation == DefragGenerationOf(system.platform))
+            row = &candidate;
+    const char *display = scan ? "" : Choice(row->display, s.iDefragmentDisplayMode);
+    bool oneVolumePerRun = scan || row->oneVolumePerRun;
+    const char *tasks[VolumeCount];
+    for (int i = 0; i < count; i++) {
+        char root[DriveRootSize];
+        DriveRoot(volumes[i][0], root);
+        tasks[i] = scan ? ScanTask(s, root, system) : DefragTask(*row, s.iDefragmentMode, root, system);
     }
 
     runs[0] = '\0';
-    bool whole = true;
-    if (oneVolumePerRun) {
-        for (int i = 0; i < count; i++) {
-            char volume[4];
-            FormatText(volume, sizeof volume, " %s", volumes[i]);
-            whole = AppendRun(runs, size, program, volume, switches, system) && whole;
-        }
-    } else {
-        char list[VolumeCount * 3 + 1] = "";
-        for (int i = 0; i < count; i++)
-            whole = AppendText(list, sizeof list, " ") && AppendText(list, sizeof list, volumes[i]) && whole;
-        whole = AppendRun(runs, size, program, list, switches, system) && whole;
+    bool whole = true, mends = false, ran = false;
+    // The console says first which volumes it leaves out.
+    for (int i = 0; i < count; i++) {
+        char line[64];
+        if (tasks[i] == nullptr)
+            whole = Join(runs, size) &&
+                    FormatText(line, sizeof line, "echo %s is a solid-state disk: it is not defragmented.",
+                               volumes[i]) &&
+                    AppendText(runs, size, line) && whole;
     }
+    bool taken[VolumeCount] = {};
+    for (int i = 0; i < count; i++) {
+        if (tasks[i] == nullptr || taken[i])
+            continue;
+        char list[VolumeCount * 3 + 1] = "", tail[VolumeCount * 3 + 32];
+        for (int j = i; j < count && (j == i || !oneVolumePerRun); j++) {
+            if (tasks[j] != nullptr && !taken[j] && strcmp(tasks[j], tasks[i]) == 0) {
+                taken[j] = true;
+                whole = AppendText(list, sizeof list, " ") && AppendText(list, sizeof list, volumes[j]) && whole;
+            }
+        }
+        mends = mends || strcmp(tasks[i], " /f") == 0;
+        ran = true;
+        whole = Join(runs, size) && FormatText(tail, sizeof tail, "%s%s%s", list, tasks[i], display) &&
+                AppendCommand(runs, size, "", program, tail, system) && whole;
+    }
+    // Where nothing ran, the console has only its words to show.
+    bool pause = purpose == StartPurpose::Icon || !ran ||
+                 (scan ? s.iStartStopSetting != 1 || mends : s.iDefragmentDisplayMode != 2);
     if (pause)
-        whole = AppendText(runs, size, "&pause") && whole;
+        whole = Join(runs, size) && AppendText(runs, size, "pause") && whole;
     return whole;
 }
 
@@ -230,7 +286,10 @@ static bool PlanConsole(const char *commands, const ToolSystem &system, ToolStar
     DefaultToolPath(start->file, sizeof start->file, system.systemDir, "cmd.exe");
     if (start->file[0] == '\0')
         CopyText(start->file, sizeof start->file, "cmd.exe");
-    return FormatText(start->parameters, sizeof start->parameters, "/c \"%s\"", commands) &&
+    // /d: no AutoRun command of the registry, which any program of the
+    // user could set, runs with the rights the prompt gave.  /s: the
+    // first and the last quote go, whatever lies between.
+    return FormatText(start->parameters, sizeof start->parameters, "/d /s /c \"%s\"", commands) &&
            AppendProgram(start->commandLine, sizeof start->commandLine, start->file) &&
            AppendText(start->commandLine, sizeof start->commandLine, " ") &&
            AppendText(start->commandLine, sizeof start->commandLine, start->parameters);
@@ -289,6 +348,7 @@ bool PlanIconStart(const SettingsRecord &s, ToolKind tool, const ToolSystem *sys
     if (system != nullptr)
         return PlanNtToolStart(s, tool, StartPurpose::Icon, *system, start);
     memset(start, 0, sizeof *start);
+    start->winExec = true;
     return BuildToolCommand(s, tool, start->commandLine, sizeof start->commandLine);
 }
 
@@ -332,4 +392,34 @@ void SplitCommandLine(const char *line, bool (*fileExists)(const char *path), ch
         file[n] = '\0';
     }
     CopyText(parameters, parametersSize, line + rest);
+}
+
+bool NotStartedMessage(const SettingsRecord &s, ToolKind tool, const char *message, const ToolSystem *system,
+                       StartOutcome outcome, char *out, size_t size)
+{
+    char named[ToolFileSize];
+    FormatText(named, sizeof named, "(%s)", ToolInfoFor(tool).fallbackName);
+    const char *at = strstr(message, named);
+    bool renamed = outcome == StartOutcome::Declined || tool == ToolKind::ScanDisk || tool == ToolKind::Defragmenter;
+    if (system == nullptr || at == nullptr || !renamed)
+        return CopyText(out, size, message);
+
+    // The file of the program the location starts: a known tool's location
+    // is its program; any other is taken apart as the system would.
+    const char *program = ToolProgram(s, tool);
+    char file[ToolFileSize], parameters[ToolLineSize];
+    if (DiskToolNamed(program) != DiskTool::Other)
+        CopyText(file, sizeof file, program);
+    else
+        SplitCommandLine(program, system->fileExists, file, sizeof file, parameters, sizeof parameters);
+    const char *name = file;
+    for (const char *p = file; *p != '\0'; p++)
+        if (*p == '\\' || *p == '/')
+            name = p + 1;
+
+    int lead = (int)(at - message);
+    if (outcome == StartOutcome::Declined)
+        return FormatText(out, size, "%.*s(%s) was not started, because administrator rights were not given.", lead,
+                          message, name);
+    return FormatText(out, size, "%.*s(%s)%s", lead, message, name, at + strlen(named));
 }

@@ -46,6 +46,10 @@ struct ToolSystem {
     const char *systemDir;  // GetSystemDirectoryA; empty when unknown
     uint32_t driveMask;     // bit 0 is A:
     DriveTypeQuery driveType;
+    // The disk under a volume and whether its file system is NTFS, each
+    // asked of its root ("C:\").
+    DiskMedia (*media)(const char *root);
+    bool (*ntfs)(const char *root);
     // As this process sees the disk: under WOW64, System32 shows the
     // 32-bit folder.
     bool (*fileExists)(const char *path);
@@ -66,7 +70,15 @@ struct ToolStart {
     // is switched off around it.  Never around the consent prompt, whose
     // shell loads libraries of its own as it goes.
     bool redirectionOff;
+    // A tray icon's start on Windows 95, 98 and ME: WinExec, as there it
+    // always was.  Every other direct start is CreateProcessA's, whose
+    // errors (740 among them) are documented.
+    bool winExec;
 };
+
+// How a start ended: a consent prompt that the user declined is told
+// apart from a start that failed.
+enum class StartOutcome { Started, Failed, Declined };
 
 enum class StartPurpose {
     Reminder,  // waited for; the console closes where ScanDisk would have
@@ -75,8 +87,12 @@ enum class StartPurpose {
 
 // A tool's start on an NT system.  chkdsk (the ScanDisk location) and,
 // from XP on, defrag (the Defragmenter location) run once per volume, or
-// once for all where defrag takes a list, in one console of the system
-// folder's cmd.exe: "cmd.exe /c "run&run&pause"".  From Vista on they start
+// once for the volumes that take the same switches where defrag takes a
+// list, in one console of the system folder's cmd.exe, which runs nothing
+// of its own (no AutoRun): "cmd.exe /d /s /c "run&run&pause"".  The
+// console waits for a key wherever chkdsk may ask a question (/f), where
+// ScanDisk would not have closed by itself or the defragmenter would have
+// prompted, and after a start from a tray icon.  From Vista on they start
 // through the consent prompt, as does dfrgui.exe; every other location
 // starts as it stands.  Under WOW64 a program only in the 64-bit system
 // folder is reached too.  False (start empty) when there is nothing to
@@ -94,3 +110,13 @@ bool PlanIconStart(const SettingsRecord &s, ToolKind tool, const ToolSystem *sys
 // prompt, which takes them apart.
 void SplitCommandLine(const char *line, bool (*fileExists)(const char *path), char *file,
                       size_t fileSize, char *parameters, size_t parametersSize);
+
+// The message shown for a tool that did not start, from its 9x message
+// (the reminder's or the icon's).  On Windows 95, 98 and ME (no system)
+// that message as it stands.  On the NT family a declined consent prompt
+// has a message of its own, which names the file of the program the
+// location starts; a failed start of ScanDisk or the Defragmenter names
+// that file in place of the 9x one.  ToolMessageSize always holds it.
+enum { ToolMessageSize = ToolFileSize + 256 };
+bool NotStartedMessage(const SettingsRecord &s, ToolKind tool, const char *message, const ToolSystem *system,
+                       StartOutcome outcome, char *out, size_t size);

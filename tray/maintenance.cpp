@@ -176,11 +176,17 @@ void RunReminderPass(const ReminderOps &ops)
             // A cut command line would start something else: it is never
             // started, nor is a run with no volume to work on.
             ToolStart start;
-            if (PlanTaskStart(Settings, task, ops.system(), &start) && ops.startAndWait(&start)) {
+            const ToolSystem *system = ops.system();
+            StartOutcome outcome = PlanTaskStart(Settings, task, system, &start) ? ops.startAndWait(&start)
+                                                                                 : StartOutcome::Failed;
+            if (outcome == StartOutcome::Started) {
                 last = today;
                 changed = true;
             } else {
-                ops.showFailure(TaskFailureMessage(task));
+                char message[ToolMessageSize];
+                NotStartedMessage(Settings, Tasks[i].tool, Tasks[i].failure, system, outcome, message,
+                                  sizeof message);
+                ops.showFailure(message);
             }
             break;
         }

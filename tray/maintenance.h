@@ -53,7 +53,8 @@ bool PlanTaskStart(const SettingsRecord &s, MaintenanceTask task, const ToolSyst
 
 // The question of a task, formatted with its interval.
 bool TaskQuestion(const SettingsRecord &s, MaintenanceTask task, char *dest, size_t size);
-// The message shown when a task's tool cannot be started.
+// The message shown when a task's tool cannot be started (on Windows 95,
+// 98 and ME; NotStartedMessage gives the NT family's from it).
 const char *TaskFailureMessage(MaintenanceTask task);
 
 enum ReminderAnswer { AnswerYes, AnswerNo, AnswerCancel };
@@ -70,9 +71,9 @@ struct ReminderOps {
     ReminderAnswer (*ask)(const char *question);
     // The NT system the tools run on; null on Windows 95, 98 and ME.
     const ToolSystem *(*system)(void);
-    // Starts the tool and waits for it to end; false when it could not be
-    // started.  The command line is writable, as process creation may need.
-    bool (*startAndWait)(ToolStart *start);
+    // Starts the tool and waits for it to end.  The command line is
+    // writable, as process creation may need.
+    StartOutcome (*startAndWait)(ToolStart *start);
     void (*showFailure)(const char *message);
     void (*saveSettings)(void);
 };

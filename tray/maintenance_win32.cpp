@@ -14,14 +14,14 @@ static ReminderAnswer AskReminder(const char *question)
     return ReminderAnswerFor(MessageBoxA(MainWindow, question, BoxTitle, MB_YESNOCANCEL | MB_ICONQUESTION));
 }
 
-static bool StartToolAndWait(ToolStart *start)
+static StartOutcome StartToolAndWait(ToolStart *start)
 {
-    // Nothing else is handled while the tool runs: the tools run one after
-    // another and start-up goes on after the last one.
+    // Only what other programs send is answered while the tool runs: the
+    // tools run one after another and start-up goes on after the last one.
     SetCursor(LoadCursorA(NULL, IDC_WAIT));
-    bool started = StartTool(start, true);
+    StartOutcome outcome = StartTool(start, true);
     SetCursor(LoadCursorA(NULL, IDC_ARROW));
-    return started;
+    return outcome;
 }
 
 static void ShowStartFailure(const char *message)

@@ -61,14 +61,19 @@ void UpdateTrayIcons(HWND window, DWORD operation)
 void LaunchTool(ToolKind tool)
 {
     ToolStart start;
-    bool started = false;
-    if (PlanIconStart(Settings, tool, CurrentToolSystem(), &start)) {
+    const ToolSystem *system = CurrentToolSystem();
+    StartOutcome outcome = StartOutcome::Failed;
+    if (PlanIconStart(Settings, tool, system, &start)) {
         SetCursor(LoadCursorA(NULL, IDC_WAIT));
-        started = StartTool(&start, false);
+        outcome = StartTool(&start, false);
         SetCursor(LoadCursorA(NULL, IDC_ARROW));
     }
-    if (!started)
-        MessageBoxA(MainWindow, ToolInfoFor(tool).failureMessage, BoxTitle, MB_OK | MB_ICONWARNING);
+    if (outcome != StartOutcome::Started) {
+        char message[ToolMessageSize];
+        NotStartedMessage(Settings, tool, ToolInfoFor(tool).failureMessage, system, outcome, message,
+                          sizeof message);
+        MessageBoxA(MainWindow, message, BoxTitle, MB_OK | MB_ICONWARNING);
+    }
 }
 
 void HandleTrayMouse(int iconId, int mouseMessage)

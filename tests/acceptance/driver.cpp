@@ -1546,6 +1546,7 @@ int RunScenario(const Scenario &scenario)
         // Windows 98 unless the scenario chooses another system: whatever
         // an earlier scenario chose, passed or failed, ends here.
         UseWindowsVersion("win98");
+        DeleteRegistryKey(HKEY_CURRENT_USER, WineTestKey);
         // Once HKCU\Software holds a key Wow6432Node, this Wine redirects
         // every 32-bit program's HKCU\Software into it, which Windows does
         // not: none may outlive the scenario that made it.

@@ -403,6 +403,11 @@ bool RegistryKeyExists(HKEY root, const char *key);
 void CreateRegistryKey(HKEY root, const char *key);  // with its parents; present is fine
 // Sets a text value (the key's default value for ""), creating the key.
 void SetRegistryText(HKEY root, const char *key, const char *value, const std::string &text);
+// What Wine cannot answer, the programs read from test settings of the
+// prefix, text values of this key (platform_win32.h, WineTestSetting):
+// "SolidStateDrives" and "RotatingDrives" (drive letters), "ConsentPrompt"
+// ("declined").  Every scenario starts without any.
+const char WineTestKey[] = "Software\\Wine\\Tessaron";
 // The registry is not reset between scenarios (the Wine session lives on):
 // a scenario that writes keys removes them first, so that it starts clean.
 void DeleteRegistryKey(HKEY root, const char *key);  // with its subkeys; absent is fine

@@ -156,10 +156,11 @@ ReminderAnswer ScriptAsk(const char *question)
     return ReminderAnswerFor(a == 'Y' ? BoxResultYes : a == 'N' ? BoxResultNo : a == '0' ? 0 : BoxResultCancel);
 }
 const ToolSystem *ScriptSystem(void) { return nullptr; }  // Windows 95, 98 and ME
-bool ScriptStart(ToolStart *start)
+StartOutcome ScriptStart(ToolStart *start)
 {
     script.log.push_back(std::string("start ") + start->commandLine);
-    return script.nextStart < script.starts.size() && script.starts[script.nextStart++] == '1';
+    return script.nextStart < script.starts.size() && script.starts[script.nextStart++] == '1' ? StartOutcome::Started
+                                                                                              : StartOutcome::Failed;
 }
 void ScriptFailure(const char *message)
 {
