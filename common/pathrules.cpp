@@ -237,7 +237,7 @@ static void AddPlace(const PathOps &ops, SystemPlaces *places, const char *path,
         return;
     if (!IsRootFolder(canonical) && EndsWithBackslash(canonical))
         canonical[strlen(canonical) - 1] = '\0';
-    FileIdentity id;
+    FileIdentity id = {0, 0, 0};
     bool identified = ops.identity(canonical, &id);
     if (mustExist && !identified && !ops.storedName(canonical, name, sizeof name))
         return;
