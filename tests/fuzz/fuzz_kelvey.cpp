@@ -84,6 +84,11 @@ static bool Absolute(const std::string &path, bool folder)
            std::all_of(names.begin(), names.end(), Plain);
 }
 
+static bool IsRoot(const std::string &folder)
+{
+    return Absolute(folder, true) && NamesOf(folder, true).size() == (NamesFrom(folder) == 2 ? 2u : 0u);
+}
+
 static std::string FolderOf(const std::string &folder)
 {
     return Lower(folder.back() == '\\' ? folder.substr(0, folder.size() - 1) : folder);
@@ -335,7 +340,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
         Check(Plan.count + Plan.refusedCount == listable);  // no line vanishes unlisted
 
         // On disk: what goes is listed, what stays was planned, and no path
-        // that stays is a link.
+        // that stays is a link, but for a root, which is never removed.
         static UninstallPlan before;
         before = Plan;
         static SystemPlaces places;
@@ -346,7 +351,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
         for (int i = 0; i < Plan.count; i++)
             Check(WasPlanned(Plan.entries[i], before) &&
                   (Plan.entries[i].kind == KindRegistryKey || Plan.entries[i].kind == KindGroup ||
-                   !IsLinkName(Plan.entries[i].text)));
+                   !IsLinkName(Plan.entries[i].text) || IsRoot(Plan.entries[i].text)));
 
         // The registration as setup writes it, for whatever the product is.
         std::string command = "C:\\WINDOWS\\kelvey.exe " + std::string(ScriptPath);
