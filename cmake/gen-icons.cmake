@@ -4,6 +4,7 @@ add_library(icoart STATIC ${CMAKE_SOURCE_DIR}/tools/lib/icoart.cpp)
 target_include_directories(icoart PUBLIC ${CMAKE_SOURCE_DIR}/tools/lib)
 target_link_libraries(mkicons PRIVATE icoart)
 list(APPEND UNIT_TEST_EXTRA_LIBS icoart)
+list(APPEND UNIT_TEST_DEFINITIONS ICON_ART_DIR="${CMAKE_SOURCE_DIR}/tools/icons")
 
 set(ICON_ART_DIR ${CMAKE_SOURCE_DIR}/tools/icons)
 set(ICON_PALETTE ${ICON_ART_DIR}/palette.txt)
@@ -42,8 +43,8 @@ foreach(i RANGE 0 ${icon_last} 2)
   endif()
 endforeach()
 
-# All icons at 32 by 32 side by side, for the README (docs/images/icons.png
-# is this sheet, recompressed).
+# Every icon at every size on the three taskbars, for the README
+# (docs/images/icons.png is this sheet, recompressed).
 set(ICON_SHEET ${TESSARON_GEN_DIR}/icons/icons.png)
 add_custom_command(OUTPUT ${ICON_SHEET}
   COMMAND ${CMAKE_COMMAND} -E make_directory ${TESSARON_GEN_DIR}/icons

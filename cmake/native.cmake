@@ -74,9 +74,11 @@ find_package(GTest REQUIRED)
 include(GoogleTest)
 file(GLOB UNIT_SOURCES CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/tests/unit/*.cpp)
 add_executable(unit_tests ${UNIT_SOURCES})
-# Generation rules may add libraries of build tools to test (UNIT_TEST_EXTRA_LIBS).
+# Generation rules may add libraries of build tools to test (UNIT_TEST_EXTRA_LIBS)
+# and definitions their tests need (UNIT_TEST_DEFINITIONS).
 target_link_libraries(unit_tests PRIVATE tray_core setup_core kelvey_core common_core ${UNIT_TEST_EXTRA_LIBS}
   GTest::gtest GTest::gtest_main)
+target_compile_definitions(unit_tests PRIVATE ${UNIT_TEST_DEFINITIONS})
 gtest_discover_tests(unit_tests PROPERTIES LABELS unit DISCOVERY_TIMEOUT 60)
 
 # The fuzz targets, built by clang with libFuzzer.

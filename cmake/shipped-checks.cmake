@@ -34,7 +34,8 @@ add_test(NAME dist.help_pages
           -DPAGES_LIST=${CMAKE_SOURCE_DIR}/common/helppages.cpp
           -P ${CMAKE_SOURCE_DIR}/tests/dist/help_pages.cmake)
 add_test(NAME dist.manifests
-  COMMAND ${CMAKE_COMMAND} -DBUILD=${CMAKE_BINARY_DIR} -P ${CMAKE_SOURCE_DIR}/tests/dist/manifests.cmake)
+  COMMAND ${CMAKE_COMMAND} -DBUILD=${CMAKE_BINARY_DIR} -DPECHECK=$<TARGET_FILE:pecheck>
+          -P ${CMAKE_SOURCE_DIR}/tests/dist/manifests.cmake)
 add_test(NAME dist.version
   COMMAND ${CMAKE_COMMAND} -DPECHECK=$<TARGET_FILE:pecheck> -DVERSION=${PROJECT_VERSION} -DBUILD=${CMAKE_BINARY_DIR}
           -P ${CMAKE_SOURCE_DIR}/tests/dist/version.cmake)

@@ -78,6 +78,13 @@ target_link_libraries(common_win32 PUBLIC common_core)
 tessaron_windows_layer(common_win32)
 
 add_executable(Tessaron WIN32 ${TRAY_WIN32} ${CMAKE_SOURCE_DIR}/tray/tessaron.rc)
+# The resource compiler reports no dependencies: name what the script
+# includes, so that a redrawn icon reaches the program.
+set(tessaron_rc_inputs ${CMAKE_SOURCE_DIR}/tray/tessaron.manifest ${CMAKE_SOURCE_DIR}/tray/resource.h)
+foreach(icon 5 6 7 8 9 10 11 15 100)
+  list(APPEND tessaron_rc_inputs ${TESSARON_GEN_DIR}/icons/icon${icon}.ico)
+endforeach()
+set_source_files_properties(${CMAKE_SOURCE_DIR}/tray/tessaron.rc PROPERTIES OBJECT_DEPENDS "${tessaron_rc_inputs}")
 target_link_libraries(Tessaron PRIVATE tray_core common_win32 shell32 ole32 advapi32)
 tessaron_windows_layer(Tessaron)
 

@@ -2,10 +2,15 @@
 //
 //   mkicons ico <palette.txt> <art.txt> <out.ico>
 //   mkicons sheet <palette.txt> <out.png> <scale> <art.txt>...
+//   mkicons contrast <palette.txt> <art.txt>...
 //
-// The art files hold the 16x16 and the 32x32 image of one icon as text, one
-// character a pixel, with the colour legend of palette.txt.  Output bytes
-// depend only on the input, so every build writes the same files.
+// The art files hold the images of one icon as text, one drawn for each
+// size (16, 20, 24, 32, 40 and 48 pixels), one character a pixel, with the
+// colour legend of palette.txt.  An icon whose edge does not stand out on
+// a dark, a light and a grey taskbar is refused (icoart.h says how that is
+// judged); "contrast" prints the share of each image's edge that does.
+// Output bytes depend only on the input, so every build writes the same
+// files.
 #include <cstdio>
 #include <cstdlib>
 #include <fstream>
@@ -19,10 +24,8 @@ namespace {
 
 const char kUsage[] =
     "usage: mkicons ico <palette.txt> <art.txt> <out.ico>\n"
-    "       mkicons sheet <palette.txt> <out.png> <scale> <art.txt>...\n";
-
-// The desktop's teal, behind the icons on the contact sheet.
-const uint32_t kDesktopColour = 0x008080;
+    "       mkicons sheet <palette.txt> <out.png> <scale> <art.txt>...\n"
+    "       mkicons contrast <palette.txt> <art.txt>...\n";
 
 bool ReadText(const std::string& path, std::string* text) {
     std::ifstream in(path, std::ios::binary);
@@ -74,6 +77,11 @@ int MakeIcon(int argc, char** argv) {
     icoart::Palette palette;
     icoart::Art art;
     if (!LoadPalette(argv[2], &palette) || !LoadArt(argv[3], palette, &art)) return 1;
+    std::string error;
+    if (!icoart::CheckContrast(art, palette, argv[3], &error)) {
+        std::fprintf(stderr, "mkicons: %s\n", error.c_str());
+        return 1;
+    }
     return WriteBytes(argv[4], icoart::WriteIco(art, palette)) ? 0 : 1;
 }
 
@@ -95,7 +103,34 @@ int MakeSheet(int argc, char** argv) {
         if (!LoadArt(argv[i], palette, &art)) return 1;
         arts.push_back(art);
     }
-    return WriteBytes(argv[3], icoart::WriteSheetPng(arts, palette, scale, kDesktopColour)) ? 0 : 1;
+    return WriteBytes(argv[3], icoart::WriteSheetPng(arts, palette, scale)) ? 0 : 1;
+}
+
+// One line an image: its size and the share of its edge that stands out
+// on each taskbar, the images that fall short marked.
+int ReportContrast(int argc, char** argv) {
+    if (argc < 4) {
+        std::fputs(kUsage, stderr);
+        return 2;
+    }
+    icoart::Palette palette;
+    if (!LoadPalette(argv[2], &palette)) return 1;
+    int shortfalls = 0;
+    for (int i = 3; i < argc; ++i) {
+        icoart::Art art;
+        if (!LoadArt(argv[i], palette, &art)) return 1;
+        for (const icoart::Image& image : art.images) {
+            std::printf("%s %2dx%-2d", argv[i], image.size, image.size);
+            for (const icoart::Taskbar& taskbar : icoart::kTaskbars) {
+                double share = icoart::VisibleEdgeShare(image, palette, taskbar.rgb);
+                bool enough = share >= icoart::kMinimumVisibleEdge;
+                shortfalls += !enough;
+                std::printf("  %s %3d%%%s", taskbar.name, static_cast<int>(share * 100), enough ? " " : "!");
+            }
+            std::printf("\n");
+        }
+    }
+    return shortfalls == 0 ? 0 : 1;
 }
 
 }  // namespace
@@ -104,6 +139,7 @@ int main(int argc, char** argv) {
     std::string mode = argc > 1 ? argv[1] : "";
     if (mode == "ico") return MakeIcon(argc, argv);
     if (mode == "sheet") return MakeSheet(argc, argv);
+    if (mode == "contrast") return ReportContrast(argc, argv);
     std::fputs(kUsage, stderr);
     return 2;
 }

@@ -4,6 +4,7 @@
 //   pecheck [-v] <reviewed imports list> <program>...
 //   pecheck --version <version> <program>...
 //   pecheck --i486 <objdump> <program>...
+//   pecheck --manifest <program>
 //
 // Each program must be an i386 program of subsystem version 4.x that
 // imports only from the DLLs the list names and only the functions it
@@ -11,10 +12,11 @@
 // it).  With --version, each program's version resource must name the
 // product and that version instead.  With --i486, every instruction that
 // objdump finds in each program must be one the i486 and its FPU have,
-// the least processor Windows 98 runs on (tools/lib/i486.h).  Prints every
-// objection as
-// "<program>: <reason>" and exits 1 if any program has one; -v also lists
-// the imports.
+// the least processor Windows 98 runs on (tools/lib/i486.h).  With
+// --manifest, the program's manifest is printed as it is stored, for the
+// checks of tests/dist/manifests.cmake.  Otherwise prints every objection
+// as "<program>: <reason>" and exits 1 if any program has one; -v also
+// lists the imports.
 #include <cstdio>
 #include <cstring>
 #include <fstream>
@@ -91,10 +93,29 @@ bool CheckInstructions(const char *objdump, const char *path)
     return refused == 0;
 }
 
+// Prints the manifest the system reads for the program; 1 without one.
+int PrintManifest(const char *path)
+{
+    std::string data, error;
+    pefile::Program program;
+    if (!ReadFile(path, &data) || !pefile::ReadProgram(pefile::Bytes(data.begin(), data.end()), &program, &error)) {
+        std::printf("%s: %s\n", BaseName(path).c_str(), error.empty() ? "cannot read" : error.c_str());
+        return 1;
+    }
+    if (program.manifest.empty()) {
+        std::printf("%s: no manifest\n", BaseName(path).c_str());
+        return 1;
+    }
+    std::fwrite(program.manifest.data(), 1, program.manifest.size(), stdout);
+    return 0;
+}
+
 }  // namespace
 
 int main(int argc, char **argv)
 {
+    if (argc == 3 && std::strcmp(argv[1], "--manifest") == 0)
+        return PrintManifest(argv[2]);
     if (argc > 3 && std::strcmp(argv[1], "--i486") == 0) {
         int failed = 0;
         for (int i = 3; i < argc; i++)
@@ -109,7 +130,8 @@ int main(int argc, char **argv)
     if (argc - first < (version ? 1 : 2)) {
         std::fprintf(stderr, "usage: pecheck [-v] <reviewed imports list> <program>...\n"
                              "       pecheck --version <version> <program>...\n"
-                             "       pecheck --i486 <objdump> <program>...\n");
+                             "       pecheck --i486 <objdump> <program>...\n"
+                             "       pecheck --manifest <program>\n");
         return 2;
     }
     std::string text, error;

@@ -18,7 +18,7 @@ packages=(
   googletest libgtest-dev libgmock-dev
   g++-mingw-w64-x86-64 binutils-mingw-w64-x86-64
   g++-mingw-w64-i686 binutils-mingw-w64-i686
-  wine wine64 fonts-wine
+  wine wine64 fonts-wine fonts-liberation
   xvfb xauth x11-utils imagemagick
   halibut zip faketime
   locales

@@ -279,8 +279,7 @@ static bool RegisterMainClass(void)
     classEx.hCursor = arrow;
     classEx.hbrBackground = background;
     classEx.lpszClassName = WindowClassName;
-    classEx.hIconSm = (HICON)LoadImageA(AppInstance, MAKEINTRESOURCEA(IDI_MAIN), IMAGE_ICON, 16, 16,
-                                        LR_DEFAULTCOLOR);
+    classEx.hIconSm = LoadSmallIcon(IDI_MAIN);
     if (RegisterClassExA(&classEx))
         return true;
 

@@ -31,6 +31,9 @@ void ShowHelpTopic(HWND owner, int *result, int topic);
 void OpenExplorerAt(const char *target, bool reportFailure);
 
 // trayicons_win32.cpp
+// The icon's image drawn for the small size of this display (the tray's
+// slot: 16 pixels at 100 percent, 24 at 150), not the large one shrunk.
+HICON LoadSmallIcon(int iconId);
 void LoadTrayIcons(void);          // the eight tray icons, at start-up
 // The loaded icon for a tray icon id (5..11, 15); null for other ids.
 HICON TrayIconHandle(int iconId);

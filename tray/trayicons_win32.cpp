@@ -26,10 +26,16 @@ static_assert(sizeof(void *) != 4 || NotifyIconDataSize == 88, "the Windows 95 N
 static TrayIconShown IconsShown;
 static UINT TaskbarCreatedMessage;
 
+HICON LoadSmallIcon(int iconId)
+{
+    return (HICON)LoadImageA(AppInstance, MAKEINTRESOURCEA(iconId), IMAGE_ICON, GetSystemMetrics(SM_CXSMICON),
+                             GetSystemMetrics(SM_CYSMICON), LR_DEFAULTCOLOR);
+}
+
 void LoadTrayIcons(void)
 {
     for (int i = 0; i < TrayIconCount; i++)
-        TrayIcons[i] = LoadIconA(AppInstance, MAKEINTRESOURCEA(TrayIconIds[i]));
+        TrayIcons[i] = LoadSmallIcon(TrayIconIds[i]);
 }
 
 HICON TrayIconHandle(int iconId)

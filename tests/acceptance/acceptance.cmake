@@ -11,9 +11,12 @@ file(GLOB ACCEPTANCE_SCENARIO_SOURCES CONFIGURE_DEPENDS
 
 if(CMAKE_SYSTEM_NAME STREQUAL "Windows")
   add_executable(driver ${CMAKE_CURRENT_LIST_DIR}/driver.cpp ${ACCEPTANCE_SCENARIO_SOURCES}
-    ${CMAKE_SOURCE_DIR}/common/helppages.cpp)
+    ${CMAKE_SOURCE_DIR}/common/helppages.cpp ${CMAKE_SOURCE_DIR}/tools/lib/icoart.cpp)
   target_include_directories(driver PRIVATE
-    ${CMAKE_CURRENT_LIST_DIR} ${CMAKE_SOURCE_DIR}/tray ${CMAKE_SOURCE_DIR}/common ${CMAKE_BINARY_DIR})
+    ${CMAKE_CURRENT_LIST_DIR} ${CMAKE_SOURCE_DIR}/tray ${CMAKE_SOURCE_DIR}/common ${CMAKE_SOURCE_DIR}/tools/lib
+    ${CMAKE_BINARY_DIR})
+  # The tray's icons are compared with their art as drawn.
+  target_compile_definitions(driver PRIVATE ICON_ART_DIR="${CMAKE_SOURCE_DIR}/tools/icons")
   add_executable(recorder WIN32 ${CMAKE_CURRENT_LIST_DIR}/recorder.c)
 else()
   set(ACCEPTANCE_HARNESS ${CMAKE_CURRENT_LIST_DIR}/harness.sh)
@@ -25,10 +28,11 @@ else()
   # A changed scenario file may add or rename scenarios: configure again.
   set_property(DIRECTORY APPEND PROPERTY CMAKE_CONFIGURE_DEPENDS ${ACCEPTANCE_SCENARIO_SOURCES})
   set(ACCEPTANCE_NAMES)
-  set(ACCEPTANCE_WITH_DRIVES)
+  set(ACCEPTANCE_RUNS)
   foreach(source IN LISTS ACCEPTANCE_SCENARIO_SOURCES)
-    file(STRINGS ${source} declarations REGEX "^SCENARIO(_DRIVES|_LOCALE)?\\(")
+    file(STRINGS ${source} declarations REGEX "^SCENARIO(_DRIVES|_DPI|_LOCALE)?\\(")
     foreach(declaration IN LISTS declarations)
+      set(dpis "")
       set(locale "")
       if(declaration MATCHES "^SCENARIO\\(([A-Za-z_][A-Za-z0-9_]*)\\)")
         set(name ${CMAKE_MATCH_1})
@@ -40,6 +44,10 @@ else()
       elseif(declaration MATCHES "^SCENARIO_DRIVES\\(([A-Za-z_][A-Za-z0-9_]*), *\"([^\"|]*)\"\\)")
         set(name ${CMAKE_MATCH_1})
         set(drives ${CMAKE_MATCH_2})
+      elseif(declaration MATCHES "^SCENARIO_DPI\\(([A-Za-z_][A-Za-z0-9_]*), *\"([0-9 ]+)\"\\)")
+        set(name ${CMAKE_MATCH_1})
+        set(drives "")
+        string(REGEX MATCHALL "[0-9]+" dpis "${CMAKE_MATCH_2}")
       else()
         message(FATAL_ERROR "${source}: cannot read the scenario declaration: ${declaration}")
       endif()
@@ -50,12 +58,23 @@ else()
       if(locale)
         set(ACCEPTANCE_LOCALE_${name} ${locale})
       endif()
-      # Scenarios with extra drives last, those with the same drives
-      # together: every change of drives restarts the Wine session.
-      list(APPEND ACCEPTANCE_WITH_DRIVES "${drives}|${name}")
+      # Scenarios with extra drives after the others, those with the same
+      # drives together, and those about the display's scale last, one run
+      # per DPI, those at one DPI together: every change of drives or DPI
+      # restarts the Wine session.  An entry: order|drives|DPI|name.
+      if(dpis)
+        foreach(dpi IN LISTS dpis)
+          string(LENGTH "${dpi}" digits)
+          math(EXPR missing "4 - ${digits}")
+          string(REPEAT "0" ${missing} padding)
+          list(APPEND ACCEPTANCE_RUNS "1||${padding}${dpi}|${name}")
+        endforeach()
+      else()
+        list(APPEND ACCEPTANCE_RUNS "0|${drives}||${name}")
+      endif()
     endforeach()
   endforeach()
-  list(SORT ACCEPTANCE_WITH_DRIVES)
+  list(SORT ACCEPTANCE_RUNS)
 
   # The same scenarios twice: label acceptance on the 64-bit twin, label
   # shipped on the shipped 32-bit programs with a 32-bit driver, each run
@@ -78,23 +97,28 @@ else()
       FIXTURES_SETUP ${fixture} RESOURCE_LOCK ${fixture} LABELS ${run} TIMEOUT 300 SKIP_RETURN_CODE 77)
     set_tests_properties(${run}.stop PROPERTIES
       FIXTURES_CLEANUP ${fixture} RESOURCE_LOCK ${fixture} LABELS ${run} TIMEOUT 120)
-    foreach(entry IN LISTS ACCEPTANCE_WITH_DRIVES)
-      string(FIND "${entry}" "|" bar)
-      string(SUBSTRING "${entry}" 0 ${bar} drives)
-      math(EXPR after "${bar} + 1")
-      string(SUBSTRING "${entry}" ${after} -1 name)
+    foreach(entry IN LISTS ACCEPTANCE_RUNS)
+      string(REGEX MATCH "^[01]\\|([^|]*)\\|0*([0-9]*)\\|(.*)$" parts "${entry}")
+      set(drives "${CMAKE_MATCH_1}")
+      set(dpi "${CMAKE_MATCH_2}")
+      set(name "${CMAKE_MATCH_3}")
       if(run STREQUAL "shipped" AND name IN_LIST ACCEPTANCE_TWIN_ONLY)
         continue()
       endif()
-      add_test(NAME ${run}.${name} COMMAND ${ACCEPTANCE_HARNESS} run ${state} ${name} "${drives}")
-      set_tests_properties(${run}.${name} PROPERTIES
+      if(dpi STREQUAL "")
+        set(test ${run}.${name})
+      else()
+        set(test ${run}.${name}_${dpi}dpi)
+      endif()
+      add_test(NAME ${test} COMMAND ${ACCEPTANCE_HARNESS} run ${state} ${name} "${drives}" ${dpi})
+      set_tests_properties(${test} PROPERTIES
         FIXTURES_REQUIRED ${fixture} RESOURCE_LOCK ${fixture} LABELS ${run} TIMEOUT 120 SKIP_RETURN_CODE 77)
       if(DEFINED ACCEPTANCE_LOCALE_${name})
-        set_tests_properties(${run}.${name} PROPERTIES ENVIRONMENT ACCEPTANCE_LOCALE=${ACCEPTANCE_LOCALE_${name}})
+        set_tests_properties(${test} PROPERTIES ENVIRONMENT ACCEPTANCE_LOCALE=${ACCEPTANCE_LOCALE_${name}})
       endif()
       # The long-use scenarios run for minutes (half an hour with all counts).
       if(name MATCHES "^longuse_")
-        set_tests_properties(${run}.${name} PROPERTIES
+        set_tests_properties(${test} PROPERTIES
           TIMEOUT 2400 ENVIRONMENT ACCEPTANCE_SCENARIO_SECONDS=2300)
       endif()
     endforeach()

@@ -22,6 +22,7 @@ namespace {
 struct Scenario {
     const char *name;
     const char *drives;
+    const char *dpis;  // "" for 96 only
     ScenarioFunction function;
 };
 
@@ -328,7 +329,13 @@ Program StartTessaronAndWait()
 // ---------------------------------------------------------------- scenarios and checks
 ScenarioRegistration::ScenarioRegistration(const char *name, const char *drives, ScenarioFunction function)
 {
-    Scenarios().push_back({name, drives, function});
+    Scenarios().push_back({name, drives, "", function});
+}
+
+ScenarioRegistration::ScenarioRegistration(const char *name, const char *drives, const char *dpis,
+                                           ScenarioFunction function)
+{
+    Scenarios().push_back({name, drives, dpis, function});
 }
 
 void Fail(const char *format, ...)
@@ -674,31 +681,80 @@ INT_PTR CALLBACK MeasuringDialogProc(HWND, UINT, WPARAM, LPARAM)
 {
     return FALSE;
 }
+
+// A dialog of our own with the programs' font, "MS Shell Dlg" 8, kept for
+// the driver's life: MapDialogRect works only on one's own dialogs, and
+// its font is the one the dialog manager makes for the programs' dialogs
+// in this session.
+HWND MeasuringDialog()
+{
+    static HWND window = [] {
+        struct {
+            DLGTEMPLATE header;
+            WORD menu, windowClass, title, pointSize;
+            WCHAR font[13];
+        } __attribute__((aligned(4))) dialog = {};
+        dialog.header.style = DS_SETFONT | WS_POPUP;
+        dialog.pointSize = 8;
+        memcpy(dialog.font, L"MS Shell Dlg", sizeof(L"MS Shell Dlg"));
+        HWND made =
+            CreateDialogIndirectParamA(GetModuleHandleA(nullptr), &dialog.header, nullptr, MeasuringDialogProc, 0);
+        if (!made)
+            Fail("cannot create the driver's measuring dialog");
+        return made;
+    }();
+    return window;
+}
 }  // namespace
 
 POINT DialogBaseUnits()
 {
     static POINT units = [] {
-        // A dialog of our own with the programs' font: MapDialogRect works
-        // only on one's own dialogs.
-        struct {
-            DLGTEMPLATE header;
-            WORD menu, windowClass, title, pointSize;
-            WCHAR font[14];
-        } __attribute__((aligned(4))) dialog = {};
-        dialog.header.style = DS_SETFONT | WS_POPUP;
-        dialog.pointSize = 8;
-        memcpy(dialog.font, L"MS Sans Serif", sizeof(L"MS Sans Serif"));
-        HWND window = CreateDialogIndirectParamA(
-            GetModuleHandleA(nullptr), &dialog.header, nullptr, MeasuringDialogProc, 0);
-        if (!window)
-            Fail("cannot create the driver's measuring dialog");
         RECT rect = {0, 0, 4, 8};
-        MapDialogRect(window, &rect);
-        DestroyWindow(window);
+        MapDialogRect(MeasuringDialog(), &rect);
         return POINT{rect.right, rect.bottom};
     }();
     return units;
+}
+
+SIZE DialogTextExtent(const std::string &text)
+{
+    HWND dialog = MeasuringDialog();
+    HDC dc = GetDC(dialog);
+    HGDIOBJ old = SelectObject(dc, (HFONT)SendMessageA(dialog, WM_GETFONT, 0, 0));
+    RECT rect = {0, 0, 0, 0};
+    DrawTextA(dc, text.c_str(), -1, &rect, DT_CALCRECT | DT_SINGLELINE);
+    SelectObject(dc, old);
+    ReleaseDC(dialog, dc);
+    return SIZE{rect.right - rect.left, rect.bottom - rect.top};
+}
+
+std::string DialogFontFace()
+{
+    HWND dialog = MeasuringDialog();
+    HDC dc = GetDC(dialog);
+    HGDIOBJ old = SelectObject(dc, (HFONT)SendMessageA(dialog, WM_GETFONT, 0, 0));
+    // The name asked for is the substitute's; a scalable face's metrics
+    // name the family that came.
+    std::string face;
+    UINT size = GetOutlineTextMetricsA(dc, 0, nullptr);
+    if (size > 0) {
+        std::vector<char> buffer(size);
+        OUTLINETEXTMETRICA *metrics = reinterpret_cast<OUTLINETEXTMETRICA *>(buffer.data());
+        if (GetOutlineTextMetricsA(dc, size, metrics))
+            face = buffer.data() + (size_t)metrics->otmpFamilyName;
+    }
+    SelectObject(dc, old);
+    ReleaseDC(dialog, dc);
+    return face;
+}
+
+int ScreenDpi()
+{
+    HDC screen = GetDC(nullptr);
+    int dpi = GetDeviceCaps(screen, LOGPIXELSY);
+    ReleaseDC(nullptr, screen);
+    return dpi;
 }
 
 namespace {
@@ -1475,6 +1531,32 @@ void SaveScreenshot(const RECT &area, const char *name, int scale)
     Step("screenshot %s", target.c_str());
 }
 
+HWND WineTaskbar()
+{
+    HWND window = nullptr;
+    while ((window = FindWindowExA(nullptr, window, "Shell_TrayWnd", nullptr)) != nullptr) {
+        DWORD owner = 0;
+        GetWindowThreadProcessId(window, &owner);
+        if (owner != GetCurrentProcessId() && IsWindowVisible(window))
+            return window;
+    }
+    return nullptr;
+}
+
+void SaveTrayScreenshot(const char *name, int icons, int scale)
+{
+    if (ScreenshotFolder().empty())
+        return;
+    HWND taskbar = WineTaskbar();
+    if (!taskbar)
+        Fail("Wine's taskbar is not shown: no tray to photograph");
+    RECT area;
+    GetWindowRect(taskbar, &area);
+    // Wine's tray gives each icon its size and 2 pixels on each side.
+    area.left = std::max(area.left, area.right - icons * (GetSystemMetrics(SM_CXSMICON) + 4) - 12);
+    SaveScreenshot(area, name, scale);
+}
+
 void SaveWindowScreenshot(HWND window, const char *name)
 {
     if (ScreenshotFolder().empty())
@@ -1537,6 +1619,18 @@ void CheckDrives(const char *drives)
     }
 }
 
+// The session's DPI must be one the scenario runs at (96 unless it names
+// others), or the harness was not told.
+void CheckDpi(const char *dpis)
+{
+    int dpi = ScreenDpi();
+    std::istringstream words(*dpis ? dpis : "96");
+    for (int wanted; words >> wanted;)
+        if (wanted == dpi)
+            return;
+    Fail("the display has %d DPI, the scenario runs at %s; run it through the harness", dpi, *dpis ? dpis : "96");
+}
+
 int RunScenario(const Scenario &scenario)
 {
     StartTick = GetTickCount();
@@ -1553,6 +1647,7 @@ int RunScenario(const Scenario &scenario)
         DeleteRegistryKey(HKEY_CURRENT_USER, "Software\\Wow6432Node");
         StartShellWindows();
         CheckDrives(scenario.drives);
+        CheckDpi(scenario.dpis);
         Step("scenario %s", scenario.name);
         scenario.function();
     } catch (const ScenarioFailure &failure) {
@@ -1632,7 +1727,8 @@ int main(int argc, char **argv)
             }
     if (argc == 2 && strcmp(argv[1], "--list") == 0) {
         for (const Scenario &scenario : Scenarios())
-            printf("%s%s%s\n", scenario.name, scenario.drives[0] ? " " : "", scenario.drives);
+            printf("%s%s%s%s%s\n", scenario.name, scenario.drives[0] ? " " : "", scenario.drives,
+                   scenario.dpis[0] ? " dpi " : "", scenario.dpis);
         return 0;
     }
     if (argc == 2 && strcmp(argv[1], "--warm-up") == 0) {

@@ -26,17 +26,26 @@
 //
 //       SCENARIO_LOCALE(setup_in_code_page_932, "ja_JP.UTF-8") { ... }
 //
+//   A scenario about the display's scale names the DPIs it runs at; it runs
+//   once at each, as "acceptance.<name>_<dpi>dpi", in a session at that DPI
+//   (ScreenDpi).  Above 96 DPI "MS Shell Dlg", the programs' dialog font, is
+//   a scalable face there, as on the NT family; at 96 DPI, in every other
+//   session too, it is "MS Sans Serif", as on Windows 95, 98 and ME:
+//
+//       SCENARIO_DPI(scale_tray_icons_sharp, "96 120 144 192") { ... }
+//
 //   The names must be C identifiers and unique across all files.  Each
 //   SCENARIO line must start at the beginning of its line.  Scenarios with
 //   extra drives run after the others, grouped by their drives (a change of
-//   drives restarts the Wine session, about 3 s).
+//   drives restarts the Wine session, about 3 s); those with DPIs come last,
+//   grouped by DPI.
 //
 // Running
 //   All:       ctest --test-dir <build> -L acceptance
 //   One:       ctest --test-dir <build> -R acceptance.exit_ends_with_code_0
 //              (CTest adds the set-up and clean-up fixtures by itself)
 //   By hand:   h=tests/acceptance/harness.sh; s=<build>/acceptance
-//              $h start $s <build>/windows; $h run $s <name> ["<drives>"]; $h stop $s
+//              $h start $s <build>/windows; $h run $s <name> ["<drives>" [<dpi>]]; $h stop $s
 //   The output of each run is also in <build>/acceptance/logs/<name>.log.
 //
 // What the harness guarantees before each scenario
@@ -66,7 +75,8 @@
 // Conventions of the steps
 //   Positions in menus count from 1 and skip separators.  Texts are the
 //   programs' ANSI texts.  Rectangles in dialog units use the base units of
-//   a dialog with the font "MS Sans Serif" 8, measured by the driver itself.
+//   a dialog with the programs' font, "MS Shell Dlg" 8, measured by the
+//   driver itself.
 //
 // Steps that several scenario files share live here, not in the files:
 //   - a dialog against its template's table: CheckDialogLayout with a table
@@ -98,10 +108,15 @@ typedef void (*ScenarioFunction)();
 
 struct ScenarioRegistration {
     ScenarioRegistration(const char *name, const char *drives, ScenarioFunction function);
+    ScenarioRegistration(const char *name, const char *drives, const char *dpis, ScenarioFunction function);
 };
 
 #define SCENARIO(name) SCENARIO_DRIVES(name, "")
 #define SCENARIO_LOCALE(name, locale) SCENARIO_DRIVES(name, "")
+#define SCENARIO_DPI(name, dpis)                                                           \
+    static void scenario_##name();                                                         \
+    static ScenarioRegistration registration_##name(#name, "", dpis, scenario_##name);     \
+    static void scenario_##name()
 #define SCENARIO_DRIVES(name, drives)                                                      \
     static void scenario_##name();                                                         \
     static ScenarioRegistration registration_##name(#name, drives, scenario_##name);       \
@@ -243,8 +258,16 @@ struct Control {
 std::vector<Control> DialogControls(HWND dialog);
 // The dialog's client area in dialog units (left and top 0).
 RECT DialogClientUnits(HWND dialog);
-// Dialog base units of "MS Sans Serif" 8 (x, y) in this Wine session.
+// Dialog base units of "MS Shell Dlg" 8 (x, y) in this Wine session.
 POINT DialogBaseUnits();
+// The size of a line of text in that font, as a control draws it (an "&"
+// marks the next character and is not drawn).
+SIZE DialogTextExtent(const std::string &text);
+// The family of scalable face that font comes out as, "" for a bitmap face
+// ("MS Sans Serif" at 96 DPI).
+std::string DialogFontFace();
+// The display's DPI in this session (LOGPIXELSY).
+int ScreenDpi();
 HWND ControlWindow(HWND dialog, int id);
 std::string ControlText(HWND dialog, int id);
 void SetControlText(HWND dialog, int id, const std::string &text);
@@ -455,6 +478,12 @@ std::string ScreenshotFolder();
 void SaveScreenshot(const RECT &area, const char *name, int scale = 1);
 // The window as it shows, frame included.
 void SaveWindowScreenshot(HWND window, const char *name);
+// Wine's own taskbar, where the icons are shown (not the driver's
+// Shell_TrayWnd), or null.
+HWND WineTaskbar();
+// The right end of the taskbar, where the notification area shows this
+// many icons, enlarged scale times so that they can be made out.
+void SaveTrayScreenshot(const char *name, int icons, int scale);
 
 // ---------------------------------------------------------------- calendar
 // Today's day in the year by the programs' rule: February always 29 days.

@@ -7,10 +7,11 @@
 #       "shipped" is the shipped 32-bit build: where this machine cannot run
 #       32-bit programs, it says why and exits with 77 (CTest's skipped),
 #       and so does every run of that state dir
-#   harness.sh run <state dir> <scenario> [<drives>]
+#   harness.sh run <state dir> <scenario> [<drives> [<dpi>]]
 #       cleans the prefix, gives it the drives the scenario asks for
-#       ("d:cdrom a:floppy:missing" ...), copies the programs in and runs
-#       driver.exe <scenario>; exits with the driver's result
+#       ("d:cdrom a:floppy:missing" ...) and the display's DPI (96 unless
+#       given), copies the programs in and runs driver.exe <scenario>;
+#       exits with the driver's result
 #   harness.sh stop <state dir>
 #       ends the Wine session of the prefix and stops the Xvfb (the fixture's
 #       clean-up)
@@ -24,7 +25,7 @@ here=$(cd "$(dirname "$0")" && pwd)
 source "$here/../../tools/wine-env.sh"
 
 usage() {
-  echo "usage: harness.sh start <state dir> <Windows build dir> [twin|shipped] | run <state dir> <scenario> [<drives>] | stop <state dir>" >&2
+  echo "usage: harness.sh start <state dir> <Windows build dir> [twin|shipped] | run <state dir> <scenario> [<drives> [<dpi>]] | stop <state dir>" >&2
   exit 2
 }
 
@@ -53,39 +54,57 @@ clean_prefix() {
   fi
 }
 
-# The drives beyond the prefix's own (C: and Z:), as "letter:type[:missing]"
-# words.  Wine reads the drive list when its session starts, so a change of
-# drives restarts the session.
-configure_drives() {
-  local wanted current word letter type missing
+# What the Wine session is made with: the drives beyond the prefix's own
+# (C: and Z:), as "letter:type[:missing]" words, and the display's DPI.
+# Wine reads the drive list and the DPI when its session starts, so a
+# change of either restarts the session.
+#
+# At 96 DPI the session shows the dialogs as Windows 95, 98 and ME do:
+# there "MS Shell Dlg", the programs' dialog font, is "MS Sans Serif".  A
+# scaled display is the NT family's, where it is "Microsoft Sans Serif", a
+# scalable face with the widths of "MS Sans Serif", whose design follows
+# Helvetica's.  Wine has neither; Debian's "Liberation Sans", with the
+# widths of Arial and so of Helvetica, stands in for it (Wine's own choice,
+# Tahoma, is wider: it cuts some 20 of the programs' texts that the
+# original face leaves whole).
+configure_session() {
+  local drives dpi wanted current word letter type missing
   # shellcheck disable=SC2086 # one word per drive
-  wanted=$(for word in $1; do echo "$word"; done | tr 'A-Z' 'a-z' | LC_ALL=C sort | xargs)
-  current=$(cat "$state/drives.current" 2>/dev/null || true)
+  drives=$(for word in $1; do echo "$word"; done | tr 'A-Z' 'a-z' | LC_ALL=C sort | xargs)
+  dpi=${2:-96}
+  case $dpi in *[!0-9]*|'') echo "harness: bad DPI '$dpi'" >&2; return 1 ;; esac
+  wanted="${drives:-C: and Z: only}, $dpi DPI"
+  current=$(cat "$state/session.current" 2>/dev/null || true)
   [ "$wanted" = "$current" ] && return 0
-  echo "harness: drives: ${wanted:-C: and Z: only}"
+  echo "harness: session: $wanted"
   session_stop "$prefix"
   # Half done is unknown: the next run configures again.
-  rm -f "$state/drives.current"
+  rm -f "$state/session.current"
   for link in "$prefix"/dosdevices/*; do
     case $(basename "$link") in
       c:|z:|com*|lpt*) ;;
       *) rm -f "$link" ;;
     esac
   done
-  # Back to the fresh registry, then the drive types.
+  # Back to the fresh registry, then the drive types and the display.  A
+  # key given again in a registry file takes the values given last.
   cp "$template/system.reg" "$prefix/system.reg"
   {
     printf '\n[Software\\\\Wine\\\\Drives] 0\n'
-    for word in $wanted; do
+    for word in $drives; do
       IFS=: read -r letter type missing <<<"$word"
       case $letter in [a-y]) ;; *) echo "harness: bad drive letter in '$word'" >&2; return 1 ;; esac
       case $type in hd|floppy|cdrom|network|ramdisk) ;; *) echo "harness: bad drive type in '$word'" >&2; return 1 ;; esac
       case $missing in ''|missing) ;; *) echo "harness: bad drive option in '$word'" >&2; return 1 ;; esac
       printf '"%s:"="%s"\n' "$letter" "$type"
     done
+    printf '\n[System\\\\CurrentControlSet\\\\Hardware Profiles\\\\Current\\\\Software\\\\Fonts] 0\n"LogPixels"=dword:%08x\n' "$dpi"
+    if [ "$dpi" = 96 ]; then face="MS Sans Serif"; else face="Liberation Sans"; fi
+    printf '\n[Software\\\\Microsoft\\\\Windows NT\\\\CurrentVersion\\\\FontSubstitutes] 0\n"MS Shell Dlg"="%s"\n' "$face"
   } >>"$prefix/system.reg"
+  printf '\n[Control Panel\\\\Desktop] 0\n"LogPixels"=dword:%08x\n' "$dpi" >>"$prefix/user.reg"
   mkdir -p "$state/drives"
-  for word in $wanted; do
+  for word in $drives; do
     IFS=: read -r letter type missing <<<"$word"
     if [ "$missing" = missing ]; then
       # A link to nothing stands for a drive without a disc.
@@ -95,7 +114,7 @@ configure_drives() {
       ln -sfn "$state/drives/$letter" "$prefix/dosdevices/$letter:"
     fi
   done
-  printf '%s' "$wanted" >"$state/drives.current"
+  printf '%s' "$wanted" >"$state/session.current"
   session_start "$prefix"
 }
 
@@ -152,9 +171,9 @@ start)
   xvfb_start "$state" || exit 1
   prefix_create "$prefix" "$template" || { xvfb_stop "$state"; exit 1; }
   echo "$bin" >"$state/bin"
-  : >"$state/drives.current"
+  rm -f "$state/session.current"
   rm -rf "$state/drives"
-  session_start "$prefix"
+  configure_session "" "" || { xvfb_stop "$state"; exit 1; }
   # The first program of a session starts Wine's services and the desktop;
   # do it now, so that the manifest sees what they create.
   # Wine's services inherit the output of the program that started them and
@@ -168,9 +187,10 @@ start)
   echo "harness: Wine prefix $prefix ready on display $DISPLAY"
   ;;
 run)
-  [ $# -ge 3 ] && [ $# -le 4 ] || usage
+  [ $# -ge 3 ] && [ $# -le 5 ] || usage
   scenario=$3
   drives=${4:-}
+  dpi=${5:-}
   if [ -f "$state/skip" ]; then
     echo "harness: $scenario skipped: $(cat "$state/skip")"
     exit $skip_code
@@ -181,7 +201,8 @@ run)
   fi
   bin=$(cat "$state/bin")
   export WINEPREFIX=$prefix
-  configure_drives "$drives" || exit 1
+  configure_session "$drives" "$dpi" || exit 1
+  export ACCEPTANCE_DPI=${dpi:-96}
   clean_prefix
   copy_programs "$bin"
   export TESSARON_BIN

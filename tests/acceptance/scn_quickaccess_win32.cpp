@@ -133,10 +133,10 @@ const DialogLook OpenPath = {
     {
         {6001, "Edit", "", 48, 32, 136, 12, Field},  // no ES_AUTOHSCROLL
         {6002, "Button", "", 8, 56, 8, 12, CheckBox},
-        {-1, "Static", "Add To Quick Access List", 18, 58, 80, 8, Left},
+        {-1, "Static", "Add To Quick Access List", 18, 58, 84, 8, Left},
         {-1, "Static", "Open Path:", 8, 34, 40, 8, Left},
         {-1, "Static", "would like to open.", 8, 16, 60, 8, Left},
-        {-1, "Static", "Please type the name of the drive and/or folder that you", 8, 8, 176, 8, Left},
+        {-1, "Static", "Please type the name of the drive and/or folder that you", 8, 8, 180, 8, Left},
         {6003, "Button", "&Browse...", 144, 54, 48, 14, Push},
         {1, "Button", "&OK", 2, 72, 50, 14, Default},
         {2, "Button", "&Cancel", 72, 72, 50, 14, Push},

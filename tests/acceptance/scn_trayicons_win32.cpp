@@ -9,8 +9,6 @@
 #include "resource.h"
 #include "version.h"
 
-#include <algorithm>
-
 namespace {
 
 const char ToolTail[] =
@@ -137,35 +135,6 @@ void CheckNoMoreTrayCalls(size_t count, DWORD ms)
         Fail("unexpected tray icon calls: %s", Describe(TrayCalls()).c_str());
 }
 
-// ---------------------------------------------------------------- screenshots
-// Wine's own taskbar, where the icons are shown.
-HWND WineTaskbar()
-{
-    HWND window = nullptr;
-    while ((window = FindWindowExA(nullptr, window, "Shell_TrayWnd", nullptr)) != nullptr) {
-        DWORD owner = 0;
-        GetWindowThreadProcessId(window, &owner);
-        if (owner != GetCurrentProcessId() && IsWindowVisible(window))
-            return window;
-    }
-    return nullptr;
-}
-
-// The right end of the taskbar, where the notification area lies, at
-// twice its size so that the 16x16 icons can be made out.
-void SaveTrayScreenshot()
-{
-    if (ScreenshotFolder().empty())
-        return;
-    HWND taskbar = WineTaskbar();
-    if (!taskbar)
-        Fail("Wine's taskbar is not shown: no tray to photograph");
-    RECT area;
-    GetWindowRect(taskbar, &area);
-    area.left = std::max(area.left, area.right - 112);
-    SaveScreenshot(area, "tray.png", 2);
-}
-
 // ---------------------------------------------------------------- steps
 // The icons added at start-up in their order, then at Exit added again
 // (the menu does that, changing nothing) and removed in their order.
@@ -179,7 +148,7 @@ void CheckAddedThenRemoved(std::initializer_list<int> added, std::initializer_li
     CHECK_TEXT(Describe(calls), Sequence(NIM_ADD, added));
     CheckRecords(calls, tessaron.window);
     if (saveTray)
-        SaveTrayScreenshot();
+        SaveTrayScreenshot("tray.png", 5, 2);
 
     Step("Exit: the icons are added again after the menu, then removed");
     ClearTrayCalls();

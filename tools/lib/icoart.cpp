@@ -1,15 +1,31 @@
 #include "icoart.h"
 
+#include <algorithm>
 #include <cctype>
+#include <cmath>
 #include <cstdio>
 #include <sstream>
 
 namespace icoart {
 namespace {
 
-constexpr int kSmall = 16;
-constexpr int kLarge = 32;
 constexpr int kMaxColours = 16;
+constexpr int kLargest = kSizes[kSizeCount - 1];
+
+int SizeIndex(int size) {
+    for (int i = 0; i < kSizeCount; ++i)
+        if (kSizes[i] == size) return i;
+    return -1;
+}
+
+std::string SizeName(int size) { return std::to_string(size) + "x" + std::to_string(size); }
+
+std::string SizeList() {
+    std::string list;
+    for (int i = 0; i < kSizeCount; ++i)
+        list += (i == 0 ? "" : i == kSizeCount - 1 ? " or " : ", ") + std::to_string(kSizes[i]);
+    return list;
+}
 
 bool Fail(std::string* error, const std::string& name, int line, const std::string& why) {
     *error = name + ":" + std::to_string(line) + ": " + why;
@@ -169,6 +185,11 @@ bool ParsePalette(const std::string& text, const std::string& name, Palette* pal
     return true;
 }
 
+const Image& Art::Of(int size) const {
+    int index = SizeIndex(size);
+    return images[index < 0 ? 0 : index];
+}
+
 bool ParseArt(const std::string& text, const std::string& name, const Palette& palette,
               Art* art, std::string* error) {
     Art result;
@@ -182,19 +203,22 @@ bool ParseArt(const std::string& text, const std::string& name, const Palette& p
         std::string line = TrimRight(raw);
         if (rowsWanted == 0) {
             if (IsCommentOrBlank(line)) continue;
-            if (line == "16" || line == "32") {
-                current = line == "16" ? &result.small : &result.large;
-                if (current->size != 0)
-                    return Fail(error, name, lineNo, "the " + line + "x" + line + " image is given twice");
-                current->size = rowsWanted = std::stoi(line);
-                continue;
-            }
-            return Fail(error, name, lineNo, "expected a size line, 16 or 32, before the pixel rows");
+            int index = line.size() == 2 && std::isdigit(static_cast<unsigned char>(line[0])) &&
+                                std::isdigit(static_cast<unsigned char>(line[1]))
+                            ? SizeIndex(std::stoi(line))
+                            : -1;
+            if (index < 0)
+                return Fail(error, name, lineNo,
+                            "expected a size line (" + SizeList() + ") before the pixel rows");
+            current = &result.images[index];
+            if (current->size != 0)
+                return Fail(error, name, lineNo, "the " + SizeName(kSizes[index]) + " image is given twice");
+            current->size = rowsWanted = kSizes[index];
+            continue;
         }
         if (static_cast<int>(line.size()) != current->size)
             return Fail(error, name, lineNo,
-                        "row of " + std::to_string(line.size()) + " pixels in the " +
-                            std::to_string(current->size) + "x" + std::to_string(current->size) +
+                        "row of " + std::to_string(line.size()) + " pixels in the " + SizeName(current->size) +
                             " image (every row has exactly " + std::to_string(current->size) + ")");
         for (size_t x = 0; x < line.size(); ++x) {
             char c = line[x];
@@ -208,10 +232,10 @@ bool ParseArt(const std::string& text, const std::string& name, const Palette& p
     }
     if (rowsWanted != 0)
         return Fail(error, name, lineNo,
-                    "the " + std::to_string(current->size) + "x" + std::to_string(current->size) +
-                        " image ends " + std::to_string(rowsWanted) + " rows short");
-    if (result.small.size == 0) return Fail(error, name, lineNo, "no 16x16 image");
-    if (result.large.size == 0) return Fail(error, name, lineNo, "no 32x32 image");
+                    "the " + SizeName(current->size) + " image ends " + std::to_string(rowsWanted) + " rows short");
+    for (const Image& image : result.images)
+        if (image.size == 0)
+            return Fail(error, name, lineNo, "no " + SizeName(kSizes[&image - result.images]) + " image");
     *art = result;
     return true;
 }
@@ -220,44 +244,126 @@ std::vector<uint8_t> WriteIco(const Art& art, const Palette& palette) {
     std::vector<uint8_t> out;
     Put16(out, 0);  // reserved
     Put16(out, 1);  // icon
-    Put16(out, 2);
-    const Image* images[2] = {&art.small, &art.large};
-    uint32_t offset = 6 + 2 * 16;
-    for (const Image* image : images) {
-        out.push_back(static_cast<uint8_t>(image->size));
-        out.push_back(static_cast<uint8_t>(image->size));
+    Put16(out, kSizeCount);
+    uint32_t offset = 6 + kSizeCount * 16;
+    for (const Image& image : art.images) {
+        out.push_back(static_cast<uint8_t>(image.size));
+        out.push_back(static_cast<uint8_t>(image.size));
         out.push_back(kMaxColours);
         out.push_back(0);
         Put16(out, 1);  // planes
         Put16(out, 4);  // bits a pixel
-        Put32(out, ImageBytes(image->size));
+        Put32(out, ImageBytes(image.size));
         Put32(out, offset);
-        offset += ImageBytes(image->size);
+        offset += ImageBytes(image.size);
     }
-    for (const Image* image : images) WriteImage(out, *image, palette);
+    for (const Image& image : art.images) WriteImage(out, image, palette);
     return out;
 }
 
-std::vector<uint8_t> WriteSheetPng(const std::vector<Art>& arts, const Palette& palette,
-                                   int scale, uint32_t background) {
-    const int gap = 8 * scale;
-    const int cell = kLarge * scale;
-    const int count = static_cast<int>(arts.size());
-    const int width = gap + count * (cell + gap);
-    const int height = cell + 2 * gap;
-    std::vector<uint8_t> raw;
-    for (int y = 0; y < height; ++y) {
-        raw.push_back(0);  // filter: none
-        for (int x = 0; x < width; ++x) {
-            uint32_t c = background;
-            int slot = (x - gap) / (cell + gap);
-            int cx = (x - gap) % (cell + gap);
-            int cy = y - gap;
-            if (x >= gap && cx < cell && cy >= 0 && cy < cell && slot < count) {
-                const Image& image = arts[slot].large;
-                int p = image.pixels[(cy / scale) * image.size + cx / scale];
-                if (p >= 0) c = palette.rgb[p];
+// ---- Standing out on the taskbar
+
+const Taskbar kTaskbars[3] = {
+    {"dark", 0x202020},
+    {"light", 0xF3F3F3},
+    {"grey", 0xC0C0C0},
+};
+
+namespace {
+
+double Linear(uint32_t channel) {
+    double c = channel / 255.0;
+    return c <= 0.04045 ? c / 12.92 : std::pow((c + 0.055) / 1.055, 2.4);
+}
+
+double Luminance(uint32_t rgb) {
+    return 0.2126 * Linear((rgb >> 16) & 0xFF) + 0.7152 * Linear((rgb >> 8) & 0xFF) +
+           0.0722 * Linear(rgb & 0xFF);
+}
+
+}  // namespace
+
+double ContrastRatio(uint32_t a, uint32_t b) {
+    double la = Luminance(a), lb = Luminance(b);
+    return (std::max(la, lb) + 0.05) / (std::min(la, lb) + 0.05);
+}
+
+double VisibleEdgeShare(const Image& image, const Palette& palette, uint32_t background) {
+    std::vector<bool> stands(palette.rgb.size());
+    for (size_t i = 0; i < stands.size(); ++i)
+        stands[i] = ContrastRatio(palette.rgb[i], background) >= kMinimumContrast;
+    const int n = image.size;
+    auto at = [&](int x, int y) { return x < 0 || y < 0 || x >= n || y >= n ? -1 : image.pixels[y * n + x]; };
+    const int steps[4][2] = {{1, 0}, {-1, 0}, {0, 1}, {0, -1}};
+    int edges = 0, visible = 0;
+    for (int y = 0; y < n; ++y)
+        for (int x = 0; x < n; ++x) {
+            if (at(x, y) < 0) continue;
+            bool edge = false, seen = stands[at(x, y)];
+            for (const auto& step : steps) {
+                if (at(x + step[0], y + step[1]) >= 0) continue;
+                edge = true;
+                int inside = at(x - step[0], y - step[1]);
+                seen = seen || (inside >= 0 && stands[inside]);
             }
+            edges += edge;
+            visible += edge && seen;
+        }
+    return edges == 0 ? 1.0 : static_cast<double>(visible) / edges;
+}
+
+bool CheckContrast(const Art& art, const Palette& palette, const std::string& name,
+                   std::string* error) {
+    for (const Image& image : art.images)
+        for (const Taskbar& taskbar : kTaskbars) {
+            double share = VisibleEdgeShare(image, palette, taskbar.rgb);
+            if (share >= kMinimumVisibleEdge) continue;
+            char text[256];
+            std::snprintf(text, sizeof text,
+                          "%s: the %s image: %d%% of its edge stands out on the %s taskbar (#%06X), "
+                          "fewer than %d%% (an edge pixel counts when it or the pixel inside it "
+                          "reaches %.0f:1)",
+                          name.c_str(), SizeName(image.size).c_str(), static_cast<int>(share * 100),
+                          taskbar.name, static_cast<unsigned>(taskbar.rgb),
+                          static_cast<int>(kMinimumVisibleEdge * 100 + 0.5), kMinimumContrast);
+            *error = text;
+            return false;
+        }
+    return true;
+}
+
+std::vector<uint8_t> WriteSheetPng(const std::vector<Art>& arts, const Palette& palette,
+                                   int scale) {
+    // In pixels of the art: a gap around every image, each size its own
+    // column, each icon its own row, the images centred in the row.
+    const int gap = 8;
+    int panel = gap;
+    for (int size : kSizes) panel += size + gap;
+    const int count = static_cast<int>(arts.size());
+    const int width = 3 * panel;
+    const int height = gap + count * (kLargest + gap);
+    std::vector<uint32_t> canvas(static_cast<size_t>(width) * height);
+    for (int t = 0; t < 3; ++t) {
+        for (int y = 0; y < height; ++y)
+            for (int x = 0; x < panel; ++x) canvas[y * width + t * panel + x] = kTaskbars[t].rgb;
+        for (int row = 0; row < count; ++row) {
+            int left = t * panel + gap;
+            for (const Image& image : arts[row].images) {
+                int top = gap + row * (kLargest + gap) + (kLargest - image.size) / 2;
+                for (int y = 0; y < image.size; ++y)
+                    for (int x = 0; x < image.size; ++x) {
+                        int p = image.pixels[y * image.size + x];
+                        if (p >= 0) canvas[(top + y) * width + left + x] = palette.rgb[p];
+                    }
+                left += image.size + gap;
+            }
+        }
+    }
+    std::vector<uint8_t> raw;
+    for (int y = 0; y < height * scale; ++y) {
+        raw.push_back(0);  // filter: none
+        for (int x = 0; x < width * scale; ++x) {
+            uint32_t c = canvas[(y / scale) * width + x / scale];
             raw.push_back((c >> 16) & 0xFF);
             raw.push_back((c >> 8) & 0xFF);
             raw.push_back(c & 0xFF);
@@ -265,8 +371,8 @@ std::vector<uint8_t> WriteSheetPng(const std::vector<Art>& arts, const Palette& 
     }
     std::vector<uint8_t> out = {0x89, 'P', 'N', 'G', '\r', '\n', 0x1A, '\n'};
     std::vector<uint8_t> header;
-    Put32BigEndian(header, width);
-    Put32BigEndian(header, height);
+    Put32BigEndian(header, width * scale);
+    Put32BigEndian(header, height * scale);
     header.push_back(8);  // bits a sample
     header.push_back(2);  // truecolour
     header.push_back(0);

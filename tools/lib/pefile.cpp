@@ -16,6 +16,8 @@ const uint16_t MagicPe32Plus = 0x20b;
 const size_t MaxDescriptors = 4096;
 const size_t MaxThunks = 65536;
 const int64_t ResourceVersion = 16;  // RT_VERSION
+const int64_t ResourceManifest = 24;  // RT_MANIFEST
+const int64_t ProcessManifest = 1;    // the one the loader reads for a program
 const uint64_t FixedInfoSignature = 0xfeef04bd;
 
 struct Reader {
@@ -143,31 +145,45 @@ bool EachChild(const Reader &r, uint64_t origin, const Block &parent, Visit visi
     return true;
 }
 
-bool ReadVersion(const Reader &r, const std::vector<Section> &sections, uint32_t headers, uint64_t resourceRva,
-                 Version *version, std::string *error)
+// Where the resource of this type and name (its first language) lies in
+// the file: false with *error empty when there is none, with the reason
+// when the resources are damaged.
+bool FindResourceData(const Reader &r, const std::vector<Section> &sections, uint32_t headers,
+                      uint64_t resourceRva, int64_t type, int64_t name, const char *what, uint64_t *data,
+                      uint64_t *size, std::string *error)
 {
-    const int64_t path[3] = {ResourceVersion, -1, -1};  // type, then the first name and language
+    const int64_t path[3] = {type, name, -1};
     uint64_t resources;
     uint32_t node = 0;
+    error->clear();
     if (resourceRva == 0 || !ToOffset(sections, headers, resourceRva, &resources))
-        return true;  // no resources
+        return false;  // no resources
     for (int level = 0; level < 3; level++) {
         bool found = FindResourceEntry(r, resources, node & 0x7fffffff, path[level], &node);
         if (!found && level == 0)
-            return true;  // no version resource
+            return false;  // none of this type
         if (!found || ((node & 0x80000000) != 0) != (level < 2)) {
-            *error = "version resource directory damaged";
+            *error = std::string(what) + " resource directory damaged";
             return false;
         }
     }
-    uint64_t data;
-    *error = "version resource outside the image";
-    if (!r.fits(resources + node, 8) || !ToOffset(sections, headers, r.get(resources + node, 4), &data) ||
-        !r.fits(data, r.get(resources + node + 4, 4)))
+    if (!r.fits(resources + node, 8) || !ToOffset(sections, headers, r.get(resources + node, 4), data) ||
+        !r.fits(*data, *size = r.get(resources + node + 4, 4))) {
+        *error = std::string(what) + " resource outside the image";
         return false;
+    }
+    return true;
+}
+
+bool ReadVersion(const Reader &r, const std::vector<Section> &sections, uint32_t headers, uint64_t resourceRva,
+                 Version *version, std::string *error)
+{
+    uint64_t data, size;
+    if (!FindResourceData(r, sections, headers, resourceRva, ResourceVersion, -1, "version", &data, &size, error))
+        return error->empty();
     Block root;
     *error = "version resource damaged";
-    if (!ReadBlock(r, data, data, data + r.get(resources + node + 4, 4), &root) || root.key != "VS_VERSION_INFO" ||
+    if (!ReadBlock(r, data, data, data + size, &root) || root.key != "VS_VERSION_INFO" ||
         root.valueSize < 52 || r.get(root.value, 4) != FixedInfoSignature)
         return false;
     // Each version is two 32-bit numbers, major and minor in the first.
@@ -252,9 +268,16 @@ bool ReadProgram(const Bytes &image, Program *program, std::string *error)
         sections.push_back({(uint32_t)r.get(s + 12, 4), virtualSize > rawSize ? virtualSize : rawSize,
                             (uint32_t)r.get(s + 20, 4)});
     }
-    if (directoryCount > 2 && directories + 24 <= optional + optionalSize &&
-        !ReadVersion(r, sections, headers, r.get(directories + 16, 4), &program->version, error))
-        return false;
+    if (directoryCount > 2 && directories + 24 <= optional + optionalSize) {
+        uint64_t resources = r.get(directories + 16, 4), data, size;
+        if (!ReadVersion(r, sections, headers, resources, &program->version, error))
+            return false;
+        if (FindResourceData(r, sections, headers, resources, ResourceManifest, ProcessManifest, "manifest", &data,
+                             &size, error))
+            program->manifest.assign(image.begin() + data, image.begin() + data + size);
+        else if (!error->empty())
+            return false;
+    }
     if (importRva == 0)
         return true;
 

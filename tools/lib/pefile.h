@@ -32,11 +32,12 @@ struct Program {
     uint16_t subsystemMinor = 0;
     std::vector<Import> imports;
     Version version;
+    std::string manifest;  // the program's manifest (resource 1 of type 24), as stored; "" without one
 };
 
-// Reads the headers, the import table and the version resource; false with
-// the reason in *error when the image is not a PE file or a table lies
-// outside it.
+// Reads the headers, the import table, the version resource and the
+// manifest; false with the reason in *error when the image is not a PE
+// file or a table lies outside it.
 bool ReadProgram(const Bytes &image, Program *program, std::string *error);
 
 // One reviewed import: "<dll> <function> <first Windows that exports it>".
