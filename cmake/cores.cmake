@@ -17,5 +17,5 @@ tessaron_core(common_core common "${COMMON_PORTABLE}")
 tessaron_core(tray_core tray "${TRAY_PORTABLE}")
 tessaron_core(setup_core setup "${SETUP_PORTABLE}")
 tessaron_core(kelvey_core kelvey "${KELVEY_PORTABLE}")
-# Setup refuses a folder by the uninstaller's own rule.
-target_link_libraries(setup_core PUBLIC kelvey_core)
+
+

@@ -46,6 +46,13 @@ inline bool HasKeyboardTrayIcons(const Platform &p, const ShellVersion &shell)
     return system && shell.major >= 5;
 }
 
+// The NT family's registry has links (keys that stand for another key),
+// opened as links with REG_OPTION_OPEN_LINK; 95, 98 and ME have none.
+inline bool HasRegistryLinks(const Platform &p)
+{
+    return p.nt;
+}
+
 // The disk under a volume as the system describes it: one that seeks (a
 // rotating disk), one that does not (a solid-state disk), or no answer.
 enum class DiskMedia { Unknown, Rotating, SolidState };

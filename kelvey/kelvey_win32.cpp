@@ -7,6 +7,7 @@
 #include <string.h>
 
 #include "install.h"
+#include "pathrules_win32.h"
 #include "platform_win32.h"
 #include "startup_win32.h"
 #include "textops.h"
@@ -27,6 +28,8 @@ static RemoveResult RemoveFile(const char *path)
         return AbsentOrFailed();
     if (attributes & FILE_ATTRIBUTE_DIRECTORY)
         return RemoveAbsent;  // no file of that name
+    if (attributes & FILE_ATTRIBUTE_REPARSE_POINT)
+        return RemoveFailed;  // made a link since the plan was checked
     if (attributes & FILE_ATTRIBUTE_READONLY)
         SetFileAttributesA(path, attributes & ~FILE_ATTRIBUTE_READONLY);
     return DeleteFileA(path) ? RemoveDone : RemoveFailed;
@@ -56,7 +59,11 @@ static RemoveResult RemoveListedFile(const char *path)
 {
     RemoveResult result = RemoveFile(path);
     char copy[UninstallTextSize];
-    if (LocalAppData[0] != '\0' && VirtualStoreCopy(path, WindowsDir, LocalAppData, copy, sizeof copy)) {
+    char store[UninstallTextSize];
+    // The user's own folders may hold links: never through one.
+    if (LocalAppData[0] != '\0' && VirtualStoreCopy(path, WindowsDir, LocalAppData, copy, sizeof copy) &&
+        FormatText(store, sizeof store, "%s\\VirtualStore", LocalAppData) &&
+        !PassesThroughLink(SystemPaths, copy, store)) {
         RemoveResult copied = RemoveFile(copy);
         if (copied == RemoveFailed || (copied == RemoveDone && result == RemoveAbsent))
             result = copied;
@@ -68,27 +75,54 @@ static RemoveResult RemoveEmptyFolder(const char *path)
 {
     char folder[UninstallTextSize];
     CopyText(folder, sizeof folder, path);
-    // The plan holds no root, so a trailing backslash can go.
-    size_t length = strlen(folder);
-    if (length > 0 && folder[length - 1] == '\\')
-        folder[length - 1] = '\0';
+    // The plan holds no root, so a trailing backslash can go (a character
+    // of its own, not the second byte of a double-byte one).
+    if (EndsWithBackslash(folder))
+        folder[strlen(folder) - 1] = '\0';
     DWORD attributes = GetFileAttributesA(folder);
     if (attributes == INVALID_FILE_ATTRIBUTES)
         return AbsentOrFailed();
     if (!(attributes & FILE_ATTRIBUTE_DIRECTORY))
         return RemoveAbsent;
+    if (attributes & FILE_ATTRIBUTE_REPARSE_POINT)
+        return RemoveFailed;  // made a link since the plan was checked
     if (RemoveDirectoryA(folder))
         return RemoveDone;
     return GetLastError() == ERROR_DIR_NOT_EMPTY ? RemoveKept : RemoveFailed;
+}
+
+// Opened as the link where the system has registry links, never followed.
+static LONG OpenKey(HKEY root, const char *subkey, REGSAM access, HKEY *key)
+{
+    DWORD options = HasRegistryLinks(CurrentPlatform()) ? REG_OPTION_OPEN_LINK : 0;
+    return RegOpenKeyExA(root, subkey, options, access, key);
+}
+
+typedef LONG(WINAPI *DeleteKeyFunction)(HANDLE);
+
+// A link key holds its target in the value SymbolicLinkValue (REG_LINK);
+// it is deleted itself, with what it points to left alone.
+static bool DeleteIfLink(HKEY key, LONG *result)
+{
+    DWORD type = 0;
+    if (RegQueryValueExA(key, "SymbolicLinkValue", NULL, &type, NULL, NULL) != ERROR_SUCCESS || type != REG_LINK)
+        return false;
+    DeleteKeyFunction deleteKey = (DeleteKeyFunction)FindSystemFunction("ntdll.dll", "NtDeleteKey");
+    *result = deleteKey != NULL && deleteKey(key) == 0 ? ERROR_SUCCESS : ERROR_ACCESS_DENIED;
+    return true;
 }
 
 // Removes the key with all its subkeys and values.
 static LONG DeleteKeyTree(HKEY root, const char *subkey)
 {
     HKEY key = NULL;
-    LONG result = RegOpenKeyExA(root, subkey, 0, KEY_READ | KEY_WRITE, &key);
+    LONG result = OpenKey(root, subkey, KEY_READ | KEY_WRITE | DELETE, &key);
     if (result != ERROR_SUCCESS)
         return result;
+    if (DeleteIfLink(key, &result)) {
+        RegCloseKey(key);
+        return result;
+    }
     DWORD index = 0;
     char name[256];
     while (RegEnumKeyA(key, index, name, sizeof name) == ERROR_SUCCESS) {
@@ -105,7 +139,7 @@ static RemoveResult RemoveRegistryKey(RegistryRoot which, const char *subkey)
 {
     HKEY root = which == RootLocalMachine ? HKEY_LOCAL_MACHINE : HKEY_CURRENT_USER;
     HKEY key = NULL;
-    LONG opened = RegOpenKeyExA(root, subkey, 0, KEY_READ, &key);
+    LONG opened = OpenKey(root, subkey, KEY_READ, &key);
     if (opened == ERROR_FILE_NOT_FOUND)
         return RemoveAbsent;
     if (opened == ERROR_SUCCESS)
@@ -113,50 +147,26 @@ static RemoveResult RemoveRegistryKey(RegistryRoot which, const char *subkey)
     return DeleteKeyTree(root, subkey) == ERROR_SUCCESS ? RemoveDone : RemoveFailed;
 }
 
-// A program group is a folder of shortcuts in a Programs folder.
-static RemoveResult RemoveGroupIn(const char *programs, const char *name)
-{
-    char group[UninstallTextSize];
-    FormatText(group, sizeof group, "%s\\%s", programs, name);
-    CollapseFolderPath(group, programs);
-    DWORD attributes = GetFileAttributesA(group);
-    if (attributes == INVALID_FILE_ATTRIBUTES || !(attributes & FILE_ATTRIBUTE_DIRECTORY))
-        return RemoveAbsent;
-    char pattern[UninstallTextSize];
-    FormatText(pattern, sizeof pattern, "%s\\*", group);
-    WIN32_FIND_DATAA found = {};
-    HANDLE search = FindFirstFileA(pattern, &found);
-    if (search != INVALID_HANDLE_VALUE) {
-        do {
-            if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)
-                continue;
-            char item[UninstallTextSize];
-            FormatText(item, sizeof item, "%s\\%s", group, found.cFileName);
-            RemoveFile(item);
-        } while (FindNextFileA(search, &found));
-        FindClose(search);
-    }
-    return RemoveDirectoryA(group) ? RemoveDone : RemoveFailed;
-}
-
-static RemoveResult RemoveGroup(const char *name)
+// A program group is a folder in the user's Programs folder and in all
+// users' one.
+static int GroupFolders(const char *name, char (*folders)[UninstallTextSize], int max)
 {
     char programs[UninstallTextSize];
-    RemoveResult result = RemoveAbsent;
     if (!QueryShellFolder(HKEY_CURRENT_USER, "Programs", programs, sizeof programs)) {
         char windows[UninstallTextSize];
         GetWindowsDir(windows, sizeof windows);
         FormatText(programs, sizeof programs, "%s\\Start Menu\\Programs", windows);
     }
-    result = RemoveGroupIn(programs, name);
-    if (result == RemoveFailed)
-        return result;
-    if (QueryShellFolder(HKEY_LOCAL_MACHINE, "Common Programs", programs, sizeof programs)) {
-        RemoveResult common = RemoveGroupIn(programs, name);
-        if (common != RemoveAbsent)
-            result = common;
+    int count = 0;
+    for (int which = 0; which < 2 && count < max; which++) {
+        if (which == 1 && !QueryShellFolder(HKEY_LOCAL_MACHINE, "Common Programs", programs, sizeof programs))
+            break;
+        if (FormatText(folders[count], UninstallTextSize, "%s\\%s", programs, name)) {
+            CollapseFolderPath(folders[count], programs);
+            count++;
+        }
     }
-    return result;
+    return count;
 }
 
 static RemoveResult RemoveStartupShortcut(char *path, size_t size)
@@ -164,6 +174,8 @@ static RemoveResult RemoveStartupShortcut(char *path, size_t size)
     char startup[SetupPathSize];
     FindStartupFolder(QueryStartupFolder, startup, sizeof startup);
     StartupShortcutPath(path, size, startup);
+    if (PassesThroughLink(SystemPaths, path, startup))
+        return RemoveFailed;
     return RemoveFile(path);
 }
 
@@ -199,8 +211,8 @@ static bool MachineText(const char *subkey, const char *value, char *out, size_t
 }
 
 static const KelveyOps Win32KelveyOps = {
-    RemoveListedFile, RemoveEmptyFolder, RemoveRegistryKey, RemoveGroup, RemoveStartupShortcut,
-    FullLongPath, MachineText,
+    RemoveListedFile, RemoveEmptyFolder, RemoveRegistryKey, GroupFolders, RemoveStartupShortcut,
+    FullLongPath, MachineText, &SystemPaths,
 };
 
 // Reads the whole script; false when it cannot be read or is too large to
@@ -221,6 +233,7 @@ static UninstallPlan Plan;
 
 int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int)
 {
+    UseSystemLeadBytes();
     char ownPath[MAX_PATH] = "";
     DWORD ownLength = GetModuleFileNameA(NULL, ownPath, sizeof ownPath);
     if (ownLength == 0 || ownLength >= sizeof ownPath)
@@ -257,6 +270,10 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int)
 
     static char failures[UninstallListSize];
     SetCursor(LoadCursorA(NULL, IDC_WAIT));
+    // What the files are now, just before they go.
+    static SystemPlaces places;
+    GetSystemPlaces(&places);
+    CheckPlanOnDisk(&Plan, places, Win32KelveyOps);
     UninstallOutcome outcome = CarryOutUninstall(Plan, registration, Win32KelveyOps, failures, sizeof failures);
     SetCursor(LoadCursorA(NULL, IDC_ARROW));
     FormatOutcome(message, sizeof message, Plan, registration, outcome, failures);

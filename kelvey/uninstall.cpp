@@ -47,131 +47,11 @@ static bool IsBlank(char c)
     return c == ' ' || c == '\t';
 }
 
-static char Lower(char c)
-{
-    return c >= 'A' && c <= 'Z' ? (char)(c - 'A' + 'a') : c;
-}
-
-// Stops at the first difference, so a shorter text is never read past its end.
-static bool StartsWithNoCase(const char *text, const char *prefix)
-{
-    for (; *prefix != '\0'; text++, prefix++)
-        if (Lower(*text) != Lower(*prefix))
-            return false;
-    return true;
-}
-
-// The first na characters of a and the first nb of b, without regard to case.
-static bool SameNoCase(const char *a, size_t na, const char *b, size_t nb)
-{
-    if (na != nb)
-        return false;
-    for (size_t i = 0; i < na; i++)
-        if (Lower(a[i]) != Lower(b[i]))
-            return false;
-    return true;
-}
-
-static bool EqualsNoCase(const char *a, const char *b)
-{
-    return SameNoCase(a, strlen(a), b, strlen(b));
-}
-
 static void TrimRight(char *text)
 {
     size_t n = strlen(text);
     while (n > 0 && IsBlank(text[n - 1]))
         text[--n] = '\0';
-}
-
-// A name within a path or key: not empty, not "." or "..", and no
-// character that the system reads as a separator, a drive or a wildcard.
-static bool IsPlainName(const char *name, size_t n)
-{
-    if (n == 0 || (name[0] == '.' && (n == 1 || (n == 2 && name[1] == '.'))))
-        return false;
-    for (size_t i = 0; i < n; i++)
-        if ((unsigned char)name[i] < ' ' || strchr("\\/:*?\"<>|", name[i]) != nullptr)
-            return false;
-    return true;
-}
-
-// Each name between backslashes is plain; from is where the names begin.
-static bool ArePlainNames(const char *from, bool trailingBackslash)
-{
-    for (const char *name = from;;) {
-        const char *end = strchr(name, '\\');
-        if (!IsPlainName(name, end ? (size_t)(end - name) : strlen(name)))
-            return false;
-        if (end == nullptr || (trailingBackslash && end[1] == '\0'))
-            return true;
-        name = end + 1;
-    }
-}
-
-// The length of an absolute path's root: "X:\" or "\\server\share\" (the
-// share alone without its backslash); 0 for a path that depends on the
-// current drive or folder ("\ReadMe.txt", "C:ReadMe.txt", "ReadMe.txt").
-static size_t RootLength(const char *path)
-{
-    char drive = Lower(path[0]);
-    if (drive >= 'a' && drive <= 'z' && path[1] == ':' && path[2] == '\\')
-        return 3;
-    if (path[0] != '\\' || path[1] != '\\')
-        return 0;
-    const char *share = strchr(path + 2, '\\');
-    if (share == nullptr || !IsPlainName(path + 2, (size_t)(share - path - 2)))
-        return 0;
-    share++;
-    const char *end = strchr(share, '\\');
-    size_t n = end ? (size_t)(end - share) : strlen(share);
-    if (!IsPlainName(share, n))
-        return 0;
-    return (size_t)(share - path) + n + (end ? 1 : 0);
-}
-
-// An absolute path of plain names.  A file needs a name after the root; a
-// folder may be the root itself and may end in one backslash.
-static bool IsAbsolutePath(const char *path, bool folder)
-{
-    size_t root = RootLength(path);
-    if (root == 0)
-        return false;
-    if (path[root] == '\0')
-        return folder;
-    return ArePlainNames(path + root, folder);
-}
-
-static bool IsRootFolder(const char *path)
-{
-    size_t root = RootLength(path);
-    return root > 0 && path[root] == '\0';
-}
-
-// A folder's length without its trailing backslash.
-static size_t FolderLength(const char *folder)
-{
-    size_t n = strlen(folder);
-    return n > 0 && folder[n - 1] == '\\' ? n - 1 : n;
-}
-
-// The folder is path itself or one of the folders that hold it.
-static bool IsSameOrAbove(const char *folder, const char *path)
-{
-    size_t n = FolderLength(folder);
-    return n > 0 && n <= strlen(path) && SameNoCase(folder, n, path, n) &&
-           (path[n] == '\0' || path[n] == '\\');
-}
-
-FolderVerdict JudgeProductFolder(const char *folder, const char *windowsDir, const char *systemDir)
-{
-    if (!IsAbsolutePath(folder, true))
-        return FolderNotAPath;
-    // Where the system's folders are unknown, no folder is safe.
-    if (windowsDir[0] == '\0' || systemDir[0] == '\0' || IsRootFolder(folder) ||
-        IsSameOrAbove(folder, windowsDir) || IsSameOrAbove(folder, systemDir))
-        return FolderSystemPlace;
-    return FolderUsable;
 }
 
 bool IsProductName(const char *name)
@@ -210,11 +90,11 @@ static bool HoldsPlannedFolder(const UninstallPlan &plan, int folder)
 static bool InPlannedFolder(const UninstallPlan &plan, const char *windowsDir, const char *systemDir,
                             const char *path)
 {
-    size_t parent = (size_t)(strrchr(path, '\\') - path);
+    size_t parent = (size_t)(FindLastBackslash(path) - path);
     for (int i = 0; i < plan.count; i++) {
         const UninstallEntry &e = plan.entries[i];
         if (e.kind == KindEmptyFolder && SameNoCase(path, parent, e.text, FolderLength(e.text)) &&
-            JudgeProductFolder(e.text, windowsDir, systemDir) == FolderUsable &&
+            JudgeFolderSpelling(e.text, windowsDir, systemDir) == FolderUsable &&
             !HoldsPlannedFolder(plan, i))
             return true;
     }
@@ -248,17 +128,17 @@ static bool NativeKey(const char *subkey, char *out, size_t size)
 static bool IsProductKey(const char *product, const char *text)
 {
     char subkey[UninstallTextSize];
-    const char *last = strrchr(text, '\\');
+    const char *last = FindLastBackslash(text);
     if (last == nullptr || !ArePlainNames(text, false) || !EqualsNoCase(last + 1, product) ||
         EqualsNoCase(product, Wow64Name) || !NativeKey(text, subkey, sizeof subkey))
         return false;
-    last = strrchr(subkey, '\\');
+    last = FindLastBackslash(subkey);
     if (SameNoCase(subkey, (size_t)(last + 1 - subkey), UninstallListKey, strlen(UninstallListKey)))
         return true;
     if (!StartsWithNoCase(subkey, "Software\\"))
         return false;
     const char *vendor = subkey + strlen("Software\\");
-    const char *vendorEnd = strchr(vendor, '\\');
+    const char *vendorEnd = FindBackslash(vendor);
     if (vendorEnd == nullptr)
         return false;  // the hive's second level
     for (const char *system : SystemKeys)
@@ -427,6 +307,7 @@ bool ReadUninstallScript(const char *data, size_t length, const char *windowsDir
     plan->count = 0;
     plan->refusedCount = 0;
     plan->refused[0] = '\0';
+    plan->refusedFull = false;
     ScriptLine line;
     size_t at = 0;
     bool ended = false;
@@ -459,6 +340,7 @@ bool ReadUninstallScript(const char *data, size_t length, const char *windowsDir
         }
     }
     plan->refusedCount = refused.count;
+    plan->refusedFull = refused.full;
     return true;
 }
 
@@ -574,6 +456,93 @@ bool IsRegistration(const UninstallEntry &entry, const Registration &registratio
            EqualsNoCase(full, registration.script);
 }
 
+// ---------------------------------------------------------------- on disk
+
+// The line as the script had it (a file, a folder or a group), for the
+// list of those not taken.
+static void NoteEntry(NoteList &list, const UninstallEntry &e)
+{
+    char line[UninstallTextSize + 64];
+    FormatText(line, sizeof line, "%s %s", KindWords[e.kind].word, e.text);
+    Refuse(list, line);
+}
+
+// The outermost folder of the plan that holds path (or is it); path itself
+// when none does.
+static const char *OutermostFolder(const UninstallPlan &plan, char (*canonical)[UninstallTextSize],
+                                   const char *path)
+{
+    const char *outermost = path;
+    for (int i = 0; i < plan.count; i++)
+        if (plan.entries[i].kind == KindEmptyFolder && !IsRootFolder(canonical[i]) &&
+            IsSameOrAbove(canonical[i], path) && FolderLength(canonical[i]) < FolderLength(outermost))
+            outermost = canonical[i];
+    return outermost;
+}
+
+static bool StandsOnDisk(const UninstallPlan &plan, int i, char (*canonical)[UninstallTextSize],
+                         const SystemPlaces &places, const KelveyOps &ops)
+{
+    const UninstallEntry &e = plan.entries[i];
+    const PathOps &paths = *ops.paths;
+    switch (e.kind) {
+    case KindFile: {
+        char parent[UninstallTextSize];
+        CopyText(parent, sizeof parent, canonical[i]);
+        char *cut = FindLastBackslash(parent);
+        if (cut == nullptr)
+            return false;
+        cut[(size_t)(cut - parent) + 1 == PathRootLength(parent) ? 1 : 0] = '\0';
+        bool own = IsProductWindowsFile(plan.product, places.windows, canonical[i]);
+        if (!own && JudgeProductFolder(paths, parent, places) != FolderUsable)
+            return false;
+        return !PassesThroughLink(paths, canonical[i], own ? places.windows : OutermostFolder(plan, canonical, parent));
+    }
+    case KindEmptyFolder:
+        if (IsRootFolder(e.text))
+            return true;  // stands for nothing and is never removed
+        return JudgeProductFolder(paths, canonical[i], places) == FolderUsable &&
+               !PassesThroughLink(paths, canonical[i], OutermostFolder(plan, canonical, canonical[i]));
+    case KindGroup: {
+        char folders[2][UninstallTextSize];
+        int count = ops.groupFolders(e.text, folders, 2);
+        for (int k = 0; k < count && k < 2; k++)
+            if (paths.isLink(folders[k]))
+                return false;
+        return true;
+    }
+    case KindRegistryKey:
+        break;
+    }
+    return true;
+}
+
+void CheckPlanOnDisk(UninstallPlan *plan, const SystemPlaces &places, const KelveyOps &ops)
+{
+    static char canonical[MaxUninstallEntries][UninstallTextSize];
+    bool stands[MaxUninstallEntries];
+    for (int i = 0; i < plan->count; i++) {
+        const UninstallEntry &e = plan->entries[i];
+        bool path = e.kind == KindFile || e.kind == KindEmptyFolder;
+        stands[i] = !path || CanonicalPath(*ops.paths, e.text, canonical[i], sizeof canonical[i]);
+        if (!path)
+            canonical[i][0] = '\0';
+    }
+    for (int i = 0; i < plan->count; i++)
+        stands[i] = stands[i] && StandsOnDisk(*plan, i, canonical, places, ops);
+    NoteList refused = {plan->refused, sizeof plan->refused, plan->refusedCount, plan->refusedFull};
+    int kept = 0;
+    for (int i = 0; i < plan->count; i++) {
+        if (stands[i])
+            plan->entries[kept++] = plan->entries[i];
+        else
+            NoteEntry(refused, plan->entries[i]);
+    }
+    plan->count = kept;
+    plan->refusedCount = refused.count;
+    plan->refusedFull = refused.full;
+}
+
 // ---------------------------------------------------------------- removal
 
 struct Removal {
@@ -582,6 +551,56 @@ struct Removal {
     const KelveyOps &ops;
     NoteList failures;
 };
+
+// A program group is a folder of shortcuts in a Programs folder: only the
+// shortcuts directly in it go, never through a link, and then the folder
+// if nothing else is left in it.
+static bool IsShortcutName(const char *name)
+{
+    static const char *const Extensions[] = {".lnk", ".pif", ".url"};
+    size_t n = strlen(name);
+    for (const char *extension : Extensions)
+        if (n > 4 && IsPlainName(name, n) && EqualsNoCase(name + n - 4, extension))
+            return true;
+    return false;
+}
+
+struct GroupFolder {
+    const KelveyOps &ops;
+    const char *folder;
+    RemoveResult result;
+};
+
+static void RemoveShortcut(void *context, const char *name, bool isFolder, bool isLink)
+{
+    GroupFolder &group = *(GroupFolder *)context;
+    char item[UninstallTextSize];
+    if (isFolder || isLink || !IsShortcutName(name) ||
+        !FormatText(item, sizeof item, "%s\\%s", group.folder, name))
+        return;  // stays, and so does the folder
+    if (group.ops.removeFile(item) == RemoveFailed)
+        group.result = RemoveFailed;
+}
+
+static RemoveResult RemoveGroup(const KelveyOps &ops, const char *name)
+{
+    char folders[2][UninstallTextSize];
+    int count = ops.groupFolders(name, folders, 2);
+    RemoveResult result = RemoveAbsent;
+    for (int i = 0; i < count && i < 2; i++) {
+        if (ops.paths->isLink(folders[i]))
+            return RemoveFailed;  // changed since the plan was checked
+        GroupFolder group = {ops, folders[i], RemoveAbsent};
+        if (!ops.paths->listFolder(folders[i], RemoveShortcut, &group))
+            continue;  // no such folder
+        RemoveResult folder = ops.removeEmptyFolder(folders[i]);
+        if (group.result == RemoveFailed || folder == RemoveFailed)
+            return RemoveFailed;
+        if (folder != RemoveAbsent)
+            result = folder;
+    }
+    return result;
+}
 
 static void Remove(Removal &r, const UninstallEntry &e)
 {
@@ -600,7 +619,7 @@ static void Remove(Removal &r, const UninstallEntry &e)
         FormatText(shown, sizeof shown, "%s%s", RootWords[e.root == RootLocalMachine ? 0 : 1].word, e.text);
         break;
     case KindGroup:
-        result = r.ops.removeGroup(e.text);
+        result = RemoveGroup(r.ops, e.text);
         FormatText(shown, sizeof shown, "%s (program group)", e.text);
         break;
     }

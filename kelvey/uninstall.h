@@ -3,6 +3,8 @@
 #pragma once
 #include <stddef.h>
 
+#include "pathrules.h"
+
 const size_t UninstallTextSize = 512;    // a path, a key or a group name
 const size_t UninstallLineSize = 2048;   // a line of the script
 const size_t UninstallListSize = 2048;   // the refused lines, the failures
@@ -23,6 +25,7 @@ struct UninstallPlan {
     UninstallEntry entries[MaxUninstallEntries];
     int refusedCount;
     char refused[UninstallListSize];  // the refused lines as written, one a line
+    bool refusedFull;                 // the list ends in its mark that more were refused
 };
 
 // Reads the script: line 1 the product, then one "[KIND] argument" a line.
@@ -36,7 +39,7 @@ struct UninstallPlan {
 //     wildcard name in it;
 //   - a file that lies neither directly inside a folder that an
 //     [EMPTY FOLDER] line names and that may hold the product's files (see
-//     JudgeProductFolder; nor may a folder that the script names before it
+//     JudgeFolderSpelling; nor may a folder that the script names before it
 //     lie inside it: a folder above the installation folder holds no file
 //     of its own, while the installation folder, named first, holds its
 //     files beside a folder of its own named after it)
@@ -50,15 +53,6 @@ struct UninstallPlan {
 // never removed.  False when there is no whole product line.
 bool ReadUninstallScript(const char *data, size_t length, const char *windowsDir,
                          const char *systemDir, UninstallPlan *plan);
-
-enum FolderVerdict {
-    FolderUsable,       // may hold the product's files
-    FolderNotAPath,     // no drive or share, or a name that is not plain
-    FolderSystemPlace,  // a drive or share root, the Windows or system folder, or above them
-};
-// Whether the files directly inside folder can be a product's own; never
-// where the Windows or system folder is unknown (empty).
-FolderVerdict JudgeProductFolder(const char *folder, const char *windowsDir, const char *systemDir);
 
 // A plain name that the system reserves for nothing: no separator, drive,
 // wildcard or control character, not "." or "..", not a device name (CON,
@@ -78,7 +72,9 @@ struct KelveyOps {
     RemoveResult (*removeFile)(const char *path);
     RemoveResult (*removeEmptyFolder)(const char *path);
     RemoveResult (*removeRegistryKey)(RegistryRoot root, const char *subkey);
-    RemoveResult (*removeGroup)(const char *name);
+    // The folders a program group of this name has (the user's and all
+    // users'); their count.
+    int (*groupFolders)(const char *name, char (*folders)[UninstallTextSize], int max);
     // The Start-up shortcut that setup made; path receives where it looked.
     RemoveResult (*removeStartupShortcut)(char *path, size_t size);
     // The path made full and, where the system can, long (no short names);
@@ -86,6 +82,7 @@ struct KelveyOps {
     bool (*fullLongPath)(const char *path, char *out, size_t size);
     // A text value of a key below HKEY_LOCAL_MACHINE; false when missing.
     bool (*machineText)(const char *subkey, const char *value, char *out, size_t size);
+    const PathOps *paths;
 };
 
 // What vouches for a script: the entry of the system's uninstall list that
@@ -115,9 +112,20 @@ struct UninstallOutcome {
     bool named;  // the plan names the registration that vouched for the script
 };
 
-// Removes files, then folders (deepest first), registry keys, groups and,
-// for Tessaron, the Start-up shortcut.  Only when nothing was refused or
-// failed: the registration's other keys, then the key that vouched, and
+// Takes out of the plan, into its refused lines, what the file system shows
+// to be another thing than its line says: a file or folder (other than a
+// root, which stands for nothing) that is, or lies directly in, a system
+// place by its canonical path or its identity (the product's own files in
+// the Windows folder excepted); a file or folder whose path passes through
+// a link, from the outermost folder of the plan that holds it (the Windows
+// folder for the product's files there) down; a group one of whose folders
+// is a link.
+void CheckPlanOnDisk(UninstallPlan *plan, const SystemPlaces &places, const KelveyOps &ops);
+
+// Removes files, then folders (deepest first), registry keys, groups (the
+// shortcuts directly in each group folder that is no link, then the
+// folder) and, for Tessaron, the Start-up shortcut.  Only when nothing was
+// refused or failed: the registration's other keys, then the key that vouched, and
 // only once that is gone, the script.
 UninstallOutcome CarryOutUninstall(const UninstallPlan &plan, const Registration &registration,
                                    const KelveyOps &ops, char *failures, size_t size);

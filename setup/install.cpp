@@ -5,13 +5,9 @@
 
 #include "helppages.h"
 #include "textops.h"
-#include "uninstall.h"
 
 const char DefaultInstallFolder[] = "C:\\Tessaron";
 const char FallbackStartupFolder[] = "C:\\WINDOWS\\Start Menu\\Programs\\Startup";
-const char ScriptWarningText[] =
-    "The uninstallation script could not be created.  "
-    "The setup wizard will try to continue the installation process.";
 const char FolderTooLongText[] =
     "The installation folder is too long.  "
     "Please type a folder of at most 246 characters.";
@@ -24,29 +20,23 @@ const char FolderSystemPlaceText[] =
     "Tessaron could not be removed again from the root of a drive or network share, from the "
     "Windows folder or the system folder, or from a folder that holds one of them.  "
     "Please type a folder of its own, such as C:\\Tessaron.";
+const char FolderLinkText[] =
+    "Tessaron cannot be installed there, because %s is a link to another place (a junction, "
+    "a symbolic link or a mount point).  Please type a folder that neither is nor holds a link.";
+const char ForeignFolderText[] =
+    "The folder %s already holds files of another program.  Files there with the same names as "
+    "Tessaron's would be replaced, and removed again when Tessaron is uninstalled.\n\n"
+    "Do you want to install Tessaron in this folder?";
+const char NotRegisteredText[] =
+    "The uninstallation script %s could not be written: %s\n\n"
+    "Tessaron could not be registered for removal.  The setup wizard will try to continue the "
+    "installation process.";
+const char StartupLinkText[] =
+    "The shortcut that starts Tessaron at log-on was not made, because %s is a link to another "
+    "place (a junction, a symbolic link or a mount point).";
 
 static const char ProductName[] = "Tessaron";
 static const char TestFileName[] = "X9LK831M.TMP";
-
-void CollapseBackslashes(char *path)
-{
-    ReplaceText(path, "\\\\", "\\", -1);
-}
-
-// Two backslashes, then a server name.
-static bool IsNetworkFolder(const char *folder)
-{
-    return folder[0] == '\\' && folder[1] == '\\' && folder[2] != '\0' && folder[2] != '\\';
-}
-
-void CollapseFolderPath(char *path, const char *folder)
-{
-    // \\server\share must keep both of its leading backslashes.
-    if (IsNetworkFolder(folder) && path[0] == '\\' && path[1] == '\\')
-        CollapseBackslashes(path + 1);
-    else
-        CollapseBackslashes(path);
-}
 
 bool MakeInstallFolder(const char *typed, char *out, size_t size)
 {
@@ -64,8 +54,8 @@ static size_t RootLength(const char *path)
     if (path[0] != '\0' && path[1] == ':')
         return path[2] == '\\' ? 3 : 2;
     if (path[0] == '\\' && path[1] == '\\') {
-        const char *server = strchr(path + 2, '\\');
-        const char *share = server ? strchr(server + 1, '\\') : nullptr;
+        const char *server = FindBackslash(path + 2);
+        const char *share = server ? FindBackslash(server + 1) : nullptr;
         return share ? (size_t)(share - path) + 1 : len + 1;
     }
     return path[0] == '\\' ? 1 : 0;
@@ -77,7 +67,7 @@ void CreateFolderChain(char *path, bool (*createFolder)(const char *path))
     size_t root = RootLength(path);
     // Climb while the folder cannot be made and a parent lies above the root.
     while (!createFolder(path)) {
-        char *cut = strrchr(path, '\\');
+        char *cut = FindLastBackslash(path);
         if (cut == nullptr || (size_t)(cut - path) < root)
             break;
         *cut = '\0';
@@ -100,9 +90,8 @@ void PrepareInstallFolder(const InstallOps &ops, const char *folder)
     }
     char scratch[SetupPathSize];
     CopyText(scratch, sizeof scratch, folder);
-    size_t len = strlen(scratch);
-    if (len > 0)
-        scratch[len - 1] = '\0';  // the trailing backslash
+    if (EndsWithBackslash(scratch))
+        scratch[strlen(scratch) - 1] = '\0';
     CreateFolderChain(scratch, ops.createFolder);
 }
 
@@ -228,12 +217,18 @@ static const char *const ScriptFixedLines[] = {
     "[GROUP] Tessaron",
 };
 
-void BuildUninstallScript(char *out, size_t size, const char *windowsDir, const char *folder,
-                          bool helpPages)
+static void AppendLine(char *out, size_t size, const char *line)
 {
-    CopyText(out, size, ProductName);
+    AppendText(out, size, line);
     AppendText(out, size, "\r\n");
+}
+
+// Lines 2 to 14, or with folderOnly those that name the folder alone.
+static void AppendEntries(char *out, size_t size, const char *windowsDir, const char *folder, bool folderOnly)
+{
     for (const ScriptEntry &entry : ScriptEntries) {
+        if (folderOnly && entry.inWindows)
+            continue;
         const char *dir = entry.inWindows ? windowsDir : folder;
         char line[SetupPathSize];
         // A cut line would name something else: leave it out instead.
@@ -244,16 +239,13 @@ void BuildUninstallScript(char *out, size_t size, const char *windowsDir, const 
         // keeps its leading pair.
         size_t at = (size_t)(strchr(entry.format, '%') - entry.format);
         CollapseFolderPath(line + at, dir);
-        AppendText(out, size, line);
-        AppendText(out, size, "\r\n");
+        AppendLine(out, size, line);
     }
-    for (const char *line : ScriptFixedLines) {
-        AppendText(out, size, line);
-        AppendText(out, size, "\r\n");
-    }
-    if (!helpPages)
-        return;
-    // The pages, then their folder, which the uninstaller empties first.
+}
+
+// The pages, then their folder, which the uninstaller empties first.
+static void AppendHelpPages(char *out, size_t size, const char *folder)
+{
     for (int i = 0; i <= HelpPageCount; i++) {
         bool page = i < HelpPageCount;
         char path[SetupPathSize], line[SetupPathSize];
@@ -262,12 +254,37 @@ void BuildUninstallScript(char *out, size_t size, const char *windowsDir, const 
         CollapseFolderPath(path, folder);
         if (!FormatText(line, sizeof line, "%s %s", page ? "[FILE]" : "[EMPTY FOLDER]", path))
             continue;
-        AppendText(out, size, line);
-        AppendText(out, size, "\r\n");
+        AppendLine(out, size, line);
     }
 }
 
-void BuildUninstallString(char *out, size_t size, const char *windowsDir)
+void BuildUninstallScript(char *out, size_t size, const char *windowsDir, const char *folder,
+                          bool helpPages, const char *earlier)
+{
+    CopyText(out, size, ProductName);
+    AppendText(out, size, "\r\n");
+    AppendEntries(out, size, windowsDir, folder, false);
+    for (const char *line : ScriptFixedLines)
+        AppendLine(out, size, line);
+    if (helpPages)
+        AppendHelpPages(out, size, folder);
+    // The earlier installation's folder is still to be removed.
+    if (earlier == nullptr || EqualsNoCase(earlier, folder))
+        return;
+    AppendEntries(out, size, windowsDir, earlier, true);
+    if (helpPages)
+        AppendHelpPages(out, size, earlier);
+}
+
+// The path, in quotes when asked and it holds a blank.
+static const char *Quoted(char *buffer, size_t size, const char *path, bool quoted)
+{
+    if (!quoted || strchr(path, ' ') == nullptr || !FormatText(buffer, size, "\"%s\"", path))
+        return path;
+    return buffer;
+}
+
+void BuildUninstallString(char *out, size_t size, const char *windowsDir, bool quoted)
 {
     // Each of the two paths collapsed twice on its own, so that a network
     // Windows directory keeps its leading pair in both.
@@ -278,35 +295,31 @@ void BuildUninstallString(char *out, size_t size, const char *windowsDir)
     char script[SetupPathSize];
     UninstallScriptPath(script, sizeof script, windowsDir);
     CollapseFolderPath(script, windowsDir);
-    FormatText(out, size, "%s %s", kelvey, script);
+    char quotedKelvey[SetupPathSize + 2], quotedScript[SetupPathSize + 2];
+    FormatText(out, size, "%s %s", Quoted(quotedKelvey, sizeof quotedKelvey, kelvey, quoted),
+               Quoted(quotedScript, sizeof quotedScript, script, quoted));
 }
 
-bool WriteScriptFile(const char *path, const char *text)
-{
-    FILE *file = fopen(path, "wb");
-    if (file == nullptr)
-        return false;
-    size_t len = strlen(text);
-    bool written = fwrite(text, 1, len, file) == len;
-    bool closed = fclose(file) == 0;
-    return written && closed;
-}
-
-void WriteUninstallScript(const InstallOps &ops, const char *windowsDir, const char *folder,
-                          bool helpPages)
+bool WriteUninstallScript(const InstallOps &ops, const char *windowsDir, const char *folder,
+                          bool helpPages, const char *earlier)
 {
     char path[SetupPathSize];
     UninstallScriptPath(path, sizeof path, windowsDir);
-    static char script[UninstallScriptSize];
-    BuildUninstallScript(script, sizeof script, windowsDir, folder, helpPages);
-    if (!ops.writeScript(path, script))
-        ops.warn(ScriptWarningText);
+    static char script[2 * UninstallScriptSize];
+    BuildUninstallScript(script, sizeof script, windowsDir, folder, helpPages, earlier);
+    char why[256] = "";
+    if (ops.writeScript(path, script, why, sizeof why))
+        return true;
+    char text[SetupPathSize + sizeof why + sizeof NotRegisteredText];
+    FormatText(text, sizeof text, NotRegisteredText, path, why[0] != '\0' ? why : "an unknown error.");
+    ops.warn(text);
+    return false;
 }
 
 void RegisterUninstall(const InstallOps &ops, const char *windowsDir)
 {
     char command[SetupPathSize];
-    BuildUninstallString(command, sizeof command, windowsDir);
+    BuildUninstallString(command, sizeof command, windowsDir, ops.platform().nt);
     ops.registerUninstall(ProductName, command);
 }
 
@@ -331,55 +344,169 @@ void ShortcutTarget(char *out, size_t size, const char *folder)
     CollapseFolderPath(out, folder);
 }
 
-// The installation folder as the uninstaller will find it: full, with
-// backslashes only, ending in one ("C:/Tessaron/" or, from C:\, "Tessaron\"
-// give C:\Tessaron\).
+// The installation folder as the uninstaller will find it: canonical,
+// with backslashes only, ending in one ("C:/Tessaron/" or, from C:\,
+// "Tessaron\" give C:\Tessaron\).
 static void InstalledFolder(const InstallOps &ops, const char *folder, char *out, size_t size)
 {
     // Unresolved, the folder is still the one the copies went to.
-    if (!ops.fullPath(folder, out, size) || out[0] == '\0') {
+    if (!CanonicalPath(*ops.paths, folder, out, size) || out[0] == '\0') {
         CopyText(out, size, folder);
         return;
     }
-    size_t len = strlen(out);
-    if (out[len - 1] != '\\' && !AppendText(out, size, "\\"))
+    if (!EndsWithBackslash(out) && !AppendText(out, size, "\\"))
         CopyText(out, size, folder);
     CollapseFolderPath(out, out);
 }
 
-InstallFolderCheck CheckInstallFolder(const InstallOps &ops, const char *typed)
+// What setup writes in the installation folder, and in the Windows folder.
+static const char *const WindowsNames[] = {"Kelvey.exe", "Tessaron - Uninstallation Data"};
+
+static bool LinkAt(const InstallOps &ops, const char *base, const char *name, char *linked, size_t size)
+{
+    char path[SetupPathSize];
+    return !FormatText(path, sizeof path, "%s%s", base, name) ||
+           PassesThroughLink(*ops.paths, path, base, linked, size);
+}
+
+// The first of setup's own files in folder (or in the Windows folder) that
+// passes through a link, into linked.
+static bool WritesThroughLink(const InstallOps &ops, const char *folder, const char *windowsDir, char *linked,
+                              size_t size)
+{
+    if (LinkAt(ops, folder, TestFileName, linked, size))
+        return true;
+    for (const ShippedFile &file : ShippedFiles)
+        if (!file.toWindows && LinkAt(ops, folder, file.dest, linked, size))
+            return true;
+    char page[SetupPathSize];
+    for (int i = 0; ops.platform().nt && i < HelpPageCount; i++)
+        if (FormatText(page, sizeof page, "%s\\%s", HelpPagesFolder, HelpPages[i]) &&
+            LinkAt(ops, folder, page, linked, size))
+            return true;
+    char windows[SetupPathSize];
+    if (windowsDir[0] == '\0' || !FormatText(windows, sizeof windows, "%s\\", windowsDir))
+        return false;
+    CollapseFolderPath(windows, windowsDir);
+    for (const char *name : WindowsNames)
+        if (LinkAt(ops, windows, name, linked, size))
+            return true;
+    return false;
+}
+
+InstallFolderCheck CheckInstallFolder(const InstallOps &ops, const char *typed, char *linked, size_t linkedSize)
 {
     char folder[SetupPathSize];
     if (!MakeInstallFolder(typed, folder, sizeof folder))
         return InstallFolderTooLong;
-    char installed[SetupPathSize], windowsDir[SetupPathSize] = "", systemDir[SetupPathSize] = "";
+    // A lead byte at the end of the text would take the backslash along.
+    if (!EndsWithBackslash(folder))
+        return InstallFolderNotAPath;
+    char installed[SetupPathSize], windowsDir[SetupPathSize] = "";
     InstalledFolder(ops, folder, installed, sizeof installed);
     ops.windowsDirectory(windowsDir, sizeof windowsDir);
-    ops.systemDirectory(systemDir, sizeof systemDir);
-    switch (JudgeProductFolder(installed, windowsDir, systemDir)) {
+    static SystemPlaces places;
+    ops.systemPlaces(&places);
+    switch (JudgeProductFolder(*ops.paths, installed, places)) {
     case FolderUsable:
-        return InstallFolderAccepted;
+        break;
     case FolderNotAPath:
         return InstallFolderNotAPath;
     case FolderSystemPlace:
         return InstallFolderSystemPlace;
     }
-    return InstallFolderNotAPath;
+    char link[SetupPathSize];
+    if (WritesThroughLink(ops, installed, windowsDir, link, sizeof link)) {
+        if (linked != nullptr)
+            CopyText(linked, linkedSize, link);
+        return InstallFolderLink;
+    }
+    return InstallFolderAccepted;
 }
 
-const char *InstallFolderRefusal(InstallFolderCheck check)
+bool FormatFolderRefusal(InstallFolderCheck check, const char *linked, char *out, size_t size)
 {
     switch (check) {
     case InstallFolderAccepted:
-        return nullptr;
+        return false;
     case InstallFolderTooLong:
-        return FolderTooLongText;
+        return CopyText(out, size, FolderTooLongText), true;
     case InstallFolderNotAPath:
-        return FolderNotAPathText;
+        break;
     case InstallFolderSystemPlace:
-        return FolderSystemPlaceText;
+        return CopyText(out, size, FolderSystemPlaceText), true;
+    case InstallFolderLink:
+        return FormatText(out, size, FolderLinkText, linked != nullptr ? linked : ""), true;
     }
-    return FolderNotAPathText;
+    CopyText(out, size, FolderNotAPathText);
+    return true;
+}
+
+// Tessaron's own names in its folder: the shipped files, the backups and
+// help indexes the script lists, the test file and the help pages' folder.
+static bool IsOwnName(const char *name)
+{
+    for (const ShippedFile &file : ShippedFiles)
+        if (!file.toWindows && EqualsNoCase(name, file.dest))
+            return true;
+    for (const ScriptEntry &entry : ScriptEntries) {
+        const char *own = strstr(entry.format, "%s\\");
+        if (!entry.inWindows && own != nullptr && EqualsNoCase(name, own + 3))
+            return true;
+    }
+    return EqualsNoCase(name, TestFileName) || EqualsNoCase(name, HelpPagesFolder);
+}
+
+static void NoteForeign(void *context, const char *name, bool, bool)
+{
+    *(bool *)context = *(bool *)context || !IsOwnName(name);
+}
+
+bool FormatForeignFolderQuestion(const InstallOps &ops, const char *typed, char *out, size_t size)
+{
+    char folder[SetupPathSize], installed[SetupPathSize], earlier[SetupPathSize];
+    if (!MakeInstallFolder(typed, folder, sizeof folder))
+        return false;
+    InstalledFolder(ops, folder, installed, sizeof installed);
+    if (FindEarlierInstallation(ops, earlier, sizeof earlier) && EqualsNoCase(earlier, installed))
+        return false;  // the earlier installation, whatever it holds
+    bool foreign = false;
+    if (!ops.paths->listFolder(installed, NoteForeign, &foreign) || !foreign)
+        return false;
+    installed[FolderLength(installed)] = '\0';
+    FormatText(out, size, ForeignFolderText, installed);
+    return true;
+}
+
+bool FindEarlierInstallation(const InstallOps &ops, char *folder, size_t size)
+{
+    char windowsDir[SetupPathSize] = "", path[SetupPathSize];
+    ops.windowsDirectory(windowsDir, sizeof windowsDir);
+    UninstallScriptPath(path, sizeof path, windowsDir);
+    static char script[2 * UninstallScriptSize];
+    static const char Folder[] = "\r\n[EMPTY FOLDER] ";
+    if (windowsDir[0] == '\0' || !ops.registered() || !ops.readFile(path, script, sizeof script) ||
+        strncmp(script, "Tessaron\r\n", 10) != 0)
+        return false;
+    const char *line = strstr(script, Folder);
+    const char *end = line ? strstr(line + 2, "\r\n") : nullptr;
+    if (end == nullptr || (size_t)(end - line) - strlen(Folder) >= size)
+        return false;
+    size_t n = (size_t)(end - line) - strlen(Folder);
+    memcpy(folder, line + strlen(Folder), n);
+    folder[n] = '\0';
+    static SystemPlaces places;
+    ops.systemPlaces(&places);
+    return EndsWithBackslash(folder) && JudgeProductFolder(*ops.paths, folder, places) == FolderUsable;
+}
+
+void ProposeInstallFolder(const InstallOps &ops, char *out, size_t size)
+{
+    if (!FindEarlierInstallation(ops, out, size)) {
+        CopyText(out, size, DefaultInstallFolder);
+        return;
+    }
+    out[strlen(out) - 1] = '\0';  // the trailing backslash; never a root
 }
 
 bool RunInstallSequence(const InstallOps &ops, const char *typedFolder)
@@ -388,9 +515,10 @@ bool RunInstallSequence(const InstallOps &ops, const char *typedFolder)
     ops.windowsDirectory(windowsDir, sizeof windowsDir);
 
     // The folder page refuses such a folder; never work on a cut one, nor
-    // on one that Tessaron could not be removed from.
-    const char *refusal = InstallFolderRefusal(CheckInstallFolder(ops, typedFolder));
-    if (refusal != nullptr) {
+    // on one that Tessaron could not be removed from, nor through a link.
+    char linked[SetupPathSize] = "", refusal[2 * SetupPathSize];
+    if (FormatFolderRefusal(CheckInstallFolder(ops, typedFolder, linked, sizeof linked), linked, refusal,
+                            sizeof refusal)) {
         ops.warn(refusal);
         return false;
     }
@@ -407,10 +535,12 @@ bool RunInstallSequence(const InstallOps &ops, const char *typedFolder)
     if (helpPages && !InstallHelpPages(ops, sourceDir, folder))
         return false;
 
-    char installed[SetupPathSize];
+    char installed[SetupPathSize], earlier[SetupPathSize];
     InstalledFolder(ops, folder, installed, sizeof installed);
-    WriteUninstallScript(ops, windowsDir, installed, helpPages);
-    RegisterUninstall(ops, windowsDir);
+    // Never a registration without a whole script.
+    bool another = FindEarlierInstallation(ops, earlier, sizeof earlier);
+    if (WriteUninstallScript(ops, windowsDir, installed, helpPages, another ? earlier : nullptr))
+        RegisterUninstall(ops, windowsDir);
 
     char startup[SetupPathSize];
     FindStartupFolder(ops.startupFolder, startup, sizeof startup);
@@ -418,6 +548,11 @@ bool RunInstallSequence(const InstallOps &ops, const char *typedFolder)
     StartupShortcutPath(file, sizeof file, startup);
     char target[SetupPathSize];
     ShortcutTarget(target, sizeof target, folder);
-    ops.createShortcut(target, file, ProductName);
+    if (PassesThroughLink(*ops.paths, file, startup, linked, sizeof linked)) {
+        FormatText(refusal, sizeof refusal, StartupLinkText, linked);
+        ops.warn(refusal);
+    } else {
+        ops.createShortcut(target, file, ProductName);
+    }
     return true;
 }

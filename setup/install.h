@@ -5,6 +5,7 @@
 #include <stddef.h>
 
 #include "helppages.h"
+#include "pathrules.h"
 #include "platform.h"
 
 // Every path setup builds lives in a buffer of this size.
@@ -21,28 +22,37 @@ const size_t UninstallScriptSize = (17 + HelpPageCount + 1) * (SetupPathSize + 2
 
 extern const char DefaultInstallFolder[];      // "C:\Tessaron"
 extern const char FallbackStartupFolder[];     // used when the registry has none
-extern const char ScriptWarningText[];
 extern const char FolderTooLongText[];
 extern const char FolderNotAPathText[];
 extern const char FolderSystemPlaceText[];
+extern const char FolderLinkText[];          // %s: the link
+extern const char ForeignFolderText[];       // %s: the folder
+extern const char NotRegisteredText[];       // %s: the script, %s: why
+extern const char StartupLinkText[];         // %s: the link
 
 // What the installation needs from the system.  Every operation returns
 // true on success where the sequence looks at the outcome.
 struct InstallOps {
     const Platform &(*platform)(void);
     void (*windowsDirectory)(char *dir, size_t size);
-    void (*systemDirectory)(char *dir, size_t size);
     void (*currentDirectory)(char *dir, size_t size);
-    // The full path of path as the system resolves it against the current
-    // directory; false when it cannot (out then holds nothing useful).
-    bool (*fullPath)(const char *path, char *out, size_t size);
+    const PathOps *paths;
+    // The places no product's files may be in (see FindSystemPlaces).
+    void (*systemPlaces)(SystemPlaces *places);
     bool (*createFolder)(const char *path);
     // Creates (or truncates) the file for writing and closes it again.
     bool (*touchFile)(const char *path);
     void (*removeFile)(const char *path);  // also a stream: "<file>:<stream>"
     bool (*copyFile)(const char *source, const char *dest);
     void (*clearReadOnly)(const char *path);
-    bool (*writeScript)(const char *path, const char *text);
+    // The whole text on disk at path, the file there replaced only once the
+    // new one is written; false, with the system's reason in why, on any
+    // error, the file there then as it was.
+    bool (*writeScript)(const char *path, const char *text, char *why, size_t whySize);
+    // A whole file, NUL added; false when missing, unreadable or too large.
+    bool (*readFile)(const char *path, char *data, size_t size);
+    // Whether the system's uninstall list has Tessaron's entry.
+    bool (*registered)(void);
     void (*registerUninstall)(const char *displayName, const char *uninstallString);
     // Fills dir from the user's Shell Folders; false when there is none.
     bool (*startupFolder)(char *dir, size_t size);
@@ -50,16 +60,6 @@ struct InstallOps {
     // A message box with caption "Setup" and the warning icon.
     void (*warn)(const char *text);
 };
-
-// Two backslashes become one, left to right, resuming after each one.
-void CollapseBackslashes(char *path);
-// CollapseBackslashes on a path that begins with folder, except that a
-// network folder (two backslashes, then a server name) keeps its two
-// leading backslashes.  Every path built on a folder that can be a network
-// path goes through it: the installation, source, Windows and Start-up
-// folders.  The folder decides, not the path: "\\" + "\name"
-// (the root of the current drive and a name) is no network path.
-void CollapseFolderPath(char *path, const char *folder);
 
 // The typed folder with one backslash appended and collapsed; false when
 // it is longer than InstallFolderLimit (out then holds nothing useful).
@@ -70,13 +70,32 @@ enum InstallFolderCheck {
     InstallFolderTooLong,
     InstallFolderNotAPath,     // the uninstaller would take no file from it
     InstallFolderSystemPlace,  // a root, the Windows or system folder, or above them
+    InstallFolderLink,         // setup would write through a link
 };
 // Whether Tessaron can be installed in the typed folder and removed from
-// it again: the folder as the uninstallation script will name it must be
-// one whose files the uninstaller takes.  Checked before anything is made.
-InstallFolderCheck CheckInstallFolder(const InstallOps &ops, const char *typed);
-// The message that refuses the folder; null when it is accepted.
-const char *InstallFolderRefusal(InstallFolderCheck check);
+// it again: the folder as the uninstallation script will name it (by its
+// canonical path and its identity) must be one whose files the uninstaller
+// takes, and nothing setup writes may pass through a link (the folder
+// itself, the files and help pages in it, the uninstaller and the script
+// in the Windows folder); linked then names the first link.  Checked
+// before anything is made.
+InstallFolderCheck CheckInstallFolder(const InstallOps &ops, const char *typed, char *linked = nullptr,
+                                      size_t linkedSize = 0);
+// The message that refuses the folder, into out; false when it is accepted.
+bool FormatFolderRefusal(InstallFolderCheck check, const char *linked, char *out, size_t size);
+// The question to ask before installing into a folder that exists and
+// holds anything but Tessaron's own files, unless it is the earlier
+// installation's folder; false when there is none to ask.
+bool FormatForeignFolderQuestion(const InstallOps &ops, const char *typed, char *out, size_t size);
+
+// The folder of the installation that the uninstall registration and the
+// script in the Windows folder stand for (the script's first [EMPTY
+// FOLDER], ending in a backslash), when both exist and the folder is one
+// Tessaron may be in; false otherwise.
+bool FindEarlierInstallation(const InstallOps &ops, char *folder, size_t size);
+// What the folder page proposes: that folder without its backslash, or
+// "C:\Tessaron".
+void ProposeInstallFolder(const InstallOps &ops, char *out, size_t size);
 
 // Creates the folder and, where it is missing, its parents, never climbing
 // above a drive root or a network share.  path is cut while it works.
@@ -98,15 +117,17 @@ bool InstallHelpPages(const InstallOps &ops, const char *sourceDir, const char *
 
 void UninstallScriptPath(char *out, size_t size, const char *windowsDir);
 // The whole script, lines ended by CR LF; with helpPages, the help pages
-// and their folder follow the 17 lines.
+// and their folder follow the 17 lines; with an earlier installation in
+// another folder, that folder's entries follow.
 void BuildUninstallScript(char *out, size_t size, const char *windowsDir, const char *folder,
-                          bool helpPages = false);
-void BuildUninstallString(char *out, size_t size, const char *windowsDir);
-void WriteUninstallScript(const InstallOps &ops, const char *windowsDir, const char *folder,
-                          bool helpPages = false);
+                          bool helpPages = false, const char *earlier = nullptr);
+// With quoted (the NT family), a path that holds a blank stands in quotes.
+void BuildUninstallString(char *out, size_t size, const char *windowsDir, bool quoted = false);
+// False, after telling the user that Tessaron could not be registered for
+// removal and why, when the script could not be written whole.
+bool WriteUninstallScript(const InstallOps &ops, const char *windowsDir, const char *folder,
+                          bool helpPages = false, const char *earlier = nullptr);
 void RegisterUninstall(const InstallOps &ops, const char *windowsDir);
-// Writes text byte for byte (binary mode); false on any error, closing included.
-bool WriteScriptFile(const char *path, const char *text);
 
 // The user's Start-up folder from query, or the fixed fallback when the
 // query finds none.

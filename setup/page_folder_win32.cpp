@@ -4,18 +4,27 @@
 #include "wizard.h"
 
 // The field is read whole; a folder too long for the paths built from it,
-// or one that Tessaron could not be removed from, is refused here, before
-// anything is made, and the page stays open.
+// one that Tessaron could not be removed from, or one that setup would
+// write through a link, is refused here, before anything is made, and the
+// page stays open; so it does when the user declines another program's
+// folder.
 static void FolderNext(HWND page)
 {
     HWND field = GetDlgItem(page, IDC_INSTALL_PATH);
     int length = GetWindowTextLengthA(field);
     GetDlgItemTextA(page, IDC_INSTALL_PATH, InstallFolder, sizeof InstallFolder);
-    const char *refusal = length >= (int)sizeof InstallFolder
-                              ? FolderTooLongText
-                              : InstallFolderRefusal(CheckInstallFolder(SetupInstallOps, InstallFolder));
-    if (refusal != NULL) {
-        ShowSetupWarning(page, refusal);
+    static char text[2 * SetupPathSize];
+    char linked[SetupPathSize] = "";
+    InstallFolderCheck check = length >= (int)sizeof InstallFolder
+                                   ? InstallFolderTooLong
+                                   : CheckInstallFolder(SetupInstallOps, InstallFolder, linked, sizeof linked);
+    if (FormatFolderRefusal(check, linked, text, sizeof text)) {
+        ShowSetupWarning(page, text);
+        SetFocus(field);
+        return;
+    }
+    if (FormatForeignFolderQuestion(SetupInstallOps, InstallFolder, text, sizeof text) &&
+        MessageBoxA(page, text, "Setup", MB_YESNO | MB_ICONQUESTION | MB_DEFBUTTON2) != IDYES) {
         SetFocus(field);
         return;
     }

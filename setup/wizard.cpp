@@ -4,6 +4,7 @@
 #include "textops.h"
 
 char InstallFolder[512] = "";
+char ProposedFolder[512] = "C:\\Tessaron";
 
 const char ExitQuestionText[] =
     "The setup of Tessaron is not complete!  Are you sure you want to exit?";
@@ -23,7 +24,7 @@ WizardState WizardStep(WizardState state, const WizardOps &ops)
     }
     case WizardFolder: {
         // Whatever was typed before Back or a declined Exit is discarded.
-        CopyText(InstallFolder, sizeof InstallFolder, DefaultInstallFolder);
+        CopyText(InstallFolder, sizeof InstallFolder, ProposedFolder);
         int result = ops.showPage(PageFolder);
         if (result == PageBack)
             return WizardWelcome;

@@ -33,8 +33,10 @@ struct WizardOps {
     void (*showRestartMessage)(void);
 };
 
-// The folder as typed on the folder page; reset each time the page opens.
+// The folder as typed on the folder page; reset to the proposed one (an
+// earlier installation's folder, or C:\Tessaron) each time the page opens.
 extern char InstallFolder[512];
+extern char ProposedFolder[512];
 
 extern const char ExitQuestionText[];
 extern const char RestartText[];

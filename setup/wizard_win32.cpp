@@ -1,6 +1,8 @@
 #include <stdlib.h>
 
 #include "desktop_win32.h"
+#include "pathrules_win32.h"
+#include "platform_win32.h"
 #include "setup_win32.h"
 #include "wizard.h"
 
@@ -81,6 +83,8 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE previous, LPSTR, int)
                                   CW_USEDEFAULT, CW_USEDEFAULT, 525, 214, NULL, NULL, instance, NULL);
     ShowWindow(SetupWindow, SW_SHOWMINIMIZED);
     CoInitialize(NULL);
+    UseSystemLeadBytes();
+    ProposeInstallFolder(SetupInstallOps, ProposedFolder, sizeof ProposedFolder);
 
     static const WizardOps ops = {ShowPage, ConfirmExit, Install, ShowRestartMessage};
     RunWizard(ops);

@@ -21,6 +21,7 @@ packages=(
   wine wine64 fonts-wine fonts-liberation
   xvfb xauth x11-utils imagemagick
   halibut zip faketime
+  locales
 )
 
 installed() {

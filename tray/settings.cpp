@@ -333,7 +333,9 @@ static bool WriteSettingsFile(const char *path, const SettingsFileOps &ops)
     FILE *file = ops.openFile(path, "wb");
     if (file == nullptr)
         return false;
-    bool written = WriteSettingsStream(file);
+    // On disk before it takes the old file's place: a crash after the
+    // replacing move must not leave an empty file there.
+    bool written = WriteSettingsStream(file) && ops.flushFile(file);
     bool closed = fclose(file) == 0;
     return written && closed;
 }

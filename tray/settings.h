@@ -103,6 +103,8 @@ struct SettingsFileOps {
     bool (*renameFile)(const char *from, const char *to);  // "to" must not exist
     bool (*removeFile)(const char *path);
     bool (*fileExists)(const char *path);
+    // Forces what was written to the file onto the disk.
+    bool (*flushFile)(FILE *file);
 };
 
 // Writes path + ".TMP" whole, then puts it in place of path: in one step

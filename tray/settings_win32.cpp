@@ -1,4 +1,6 @@
 // TESSARON.INI in the Windows directory: the system side of the settings.
+#include <io.h>
+
 #include "app_win32.h"
 #include "settings.h"
 
@@ -55,8 +57,13 @@ static bool FileExistsWin32(const char *path)
     return GetFileAttributesA(path) != INVALID_FILE_ATTRIBUTES;
 }
 
+static bool FlushFileWin32(FILE *file)
+{
+    return FlushFileBuffers((HANDLE)_get_osfhandle(_fileno(file))) != 0;
+}
+
 static const SettingsFileOps SettingsFileOpsWin32 = {
-    OpenFileWin32, ReplaceFileWin32, RenameFileWin32, RemoveFileWin32, FileExistsWin32,
+    OpenFileWin32, ReplaceFileWin32, RenameFileWin32, RemoveFileWin32, FileExistsWin32, FlushFileWin32,
 };
 
 static bool GetSettingsPath(char *path, size_t size)

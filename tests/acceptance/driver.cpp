@@ -1130,6 +1130,57 @@ void MakeFolder(const std::string &path)
         Fail("cannot create the folder %s", path.c_str());
 }
 
+// Wine's own export, the Unix name of a Windows path (HeapAlloc'd).
+static std::string UnixPath(const std::string &path)
+{
+    typedef char *(CDECL * UnixNameFunction)(LPCWSTR);
+    auto unixName = (UnixNameFunction)(void (*)())GetProcAddress(GetModuleHandleA("kernel32.dll"),
+                                                                  "wine_get_unix_file_name");
+    if (unixName == nullptr)
+        Fail("this is not Wine: no wine_get_unix_file_name");
+    WCHAR wide[MAX_PATH] = {};
+    MultiByteToWideChar(CP_ACP, 0, path.c_str(), -1, wide, MAX_PATH);
+    char *name = unixName(wide);
+    if (name == nullptr)
+        Fail("no Unix name for %s", path.c_str());
+    std::string result = name;
+    HeapFree(GetProcessHeap(), 0, name);
+    return result;
+}
+
+void MakeLink(const std::string &link, const std::string &target)
+{
+    // Wine makes no junction and only pretends to make a symbolic link;
+    // it starts a Unix program, though.
+    std::string command = "/bin/ln -sfn \"" + UnixPath(target) + "\" \"" + UnixPath(link) + "\"";
+    STARTUPINFOA startup = {};
+    startup.cb = sizeof startup;
+    PROCESS_INFORMATION process = {};
+    if (!CreateProcessA(nullptr, &command[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &process))
+        Fail("cannot start %s", command.c_str());
+    CloseHandle(process.hThread);
+    CloseHandle(process.hProcess);
+    // Wine does not wait for a Unix program: wait for its work.
+    if (!WaitFor([&] { return GetFileAttributesA(link.c_str()) != INVALID_FILE_ATTRIBUTES; }))
+        Fail("the link %s did not appear", link.c_str());
+    Step("%s is a link to %s", link.c_str(), target.c_str());
+}
+
+std::string OtherDriveSpelling(const std::string &path)
+{
+    std::string unix = UnixPath(path);
+    size_t at = unix.find("/dosdevices/c:/");
+    if (at == std::string::npos)
+        Fail("%s is not on C: (%s)", path.c_str(), unix.c_str());
+    unix.replace(at, 15, "/drive_c/");
+    if (unix.size() > 1 && unix.back() == '/')
+        unix.pop_back();
+    std::string spelled = "Z:" + unix;
+    for (char &c : spelled)
+        c = c == '/' ? '\\' : c;
+    return spelled;
+}
+
 std::vector<std::string> FolderEntries(const std::string &folder)
 {
     std::vector<std::string> names;

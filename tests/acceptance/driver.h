@@ -21,6 +21,11 @@
 //
 //       SCENARIO_DRIVES(menu_lists_cdrom, "a:floppy d:cdrom:missing") { ... }
 //
+//   A scenario that needs another ANSI code page names the locale Wine
+//   takes it from (its glibc locale is made for the run if need be):
+//
+//       SCENARIO_LOCALE(setup_in_code_page_932, "ja_JP.UTF-8") { ... }
+//
 //   A scenario about the display's scale names the DPIs it runs at; it runs
 //   once at each, as "acceptance.<name>_<dpi>dpi", in a session at that DPI
 //   (ScreenDpi).  Above 96 DPI "MS Shell Dlg", the programs' dialog font, is
@@ -107,6 +112,7 @@ struct ScenarioRegistration {
 };
 
 #define SCENARIO(name) SCENARIO_DRIVES(name, "")
+#define SCENARIO_LOCALE(name, locale) SCENARIO_DRIVES(name, "")
 #define SCENARIO_DPI(name, dpis)                                                           \
     static void scenario_##name();                                                         \
     static ScenarioRegistration registration_##name(#name, "", dpis, scenario_##name);     \
@@ -348,6 +354,14 @@ void RemoveFile(const std::string &path);
 void MakeFolder(const std::string &path);
 // The names in a folder ("." and ".." left out), sorted.
 std::vector<std::string> FolderEntries(const std::string &folder);
+// A Unix symbolic link at link to target (Windows paths), made by a Unix
+// program: this Wine can make neither a junction nor a symbolic link
+// itself.  It shows a link to a folder as a reparse point
+// (FILE_ATTRIBUTE_REPARSE_POINT); a link to a file it shows as the file.
+void MakeLink(const std::string &link, const std::string &target);
+// The same path on C: through Wine's drive Z: (the Unix root):
+// Z:\<prefix>\drive_c\...; this Wine gives both the same identity.
+std::string OtherDriveSpelling(const std::string &path);
 // Joins lines with CR LF after each, as the programs write text files.
 std::string CrLfLines(const std::vector<std::string> &lines);
 

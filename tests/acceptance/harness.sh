@@ -207,6 +207,17 @@ run)
   copy_programs "$bin"
   export TESSARON_BIN
   TESSARON_BIN=$(unix_to_windows "$bin")
+  # Wine takes its ANSI code page from the locale, which glibc must have:
+  # made once per build tree from the locales package's sources.
+  if [ -n "${ACCEPTANCE_LOCALE:-}" ]; then
+    locales=$state/locales
+    if [ ! -f "$locales/$ACCEPTANCE_LOCALE/LC_CTYPE" ]; then
+      mkdir -p "$locales"
+      localedef -i "${ACCEPTANCE_LOCALE%%.*}" -f "${ACCEPTANCE_LOCALE#*.}" "$locales/$ACCEPTANCE_LOCALE" >/dev/null 2>&1
+      [ -f "$locales/$ACCEPTANCE_LOCALE/LC_CTYPE" ] || { echo "harness: cannot make the locale $ACCEPTANCE_LOCALE" >&2; exit 1; }
+    fi
+    export LC_ALL=$ACCEPTANCE_LOCALE LOCPATH=$locales
+  fi
   mkdir -p "$state/logs"
   log=$state/logs/$scenario.log
   # Through a file: programs that Wine starts on the way must not hold

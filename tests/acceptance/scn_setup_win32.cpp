@@ -30,6 +30,11 @@ const char FailedText[] = "\nThe following could not be removed.  Close any prog
 const char RefusedText[] = "\nThe following lines of the uninstallation data were left alone, because they are damaged "
                            "or name something that Tessaron did not install:\n\n";
 
+const char SystemPlaceText[] =
+    "Tessaron could not be removed again from the root of a drive or network share, from the Windows folder "
+    "or the system folder, or from a folder that holds one of them.  Please type a folder of its own, such "
+    "as C:\\Tessaron.";
+
 enum Page { WelcomePage = 12000, FolderPage = 14000, FinishedPage = 13000 };
 
 // ---------------------------------------------------------------- set-up
@@ -379,6 +384,18 @@ void ExitSetup(Program &setup, HWND page)
     CHECK_EQ(WaitForExit(setup), 0u);
 }
 
+// The folder typed and Next: the page refuses it with this text and stays,
+// with what was typed.
+void RefuseFolder(HWND page, const std::string &typed, const std::string &text)
+{
+    Step("typed %s", typed.c_str());
+    SetControlText(page, 14001, typed);
+    ClickButton(page, 1);
+    CheckMessageBox(WaitSetupBox(), text, {IDOK}, IDOK);
+    CHECK(IsWindowVisible(page));
+    CHECK_TEXT(ControlText(page, 14001), typed);
+}
+
 // The uninstaller started on this script, as a user could start it.
 Program StartUninstallerOn(const std::string &script)
 {
@@ -710,12 +727,20 @@ SCENARIO(audit_setup_main_window_and_non_click_commands)
     CHECK(!FileExists(WindowsFile(ScriptName)));
 }
 
-// A folder that Tessaron could not be removed from again is refused on the
-// folder page with a message that says why, before anything is made: a
-// device path, a stream, and (an empty field) the root of the current drive.
+// A folder that Tessaron could not be removed from again, or one that setup
+// would write through a link, is refused on the folder page (of Windows 10:
+// the NT family knows a folder by its identity) with a message that says
+// why, before anything is made: a device path, a stream, (an empty field)
+// the root of the current drive, the Windows folder through drive Z: and
+// with the trailing period the system drops, and a folder that is a link.
+// This Wine does not find the administrative share \\localhost\c$ (error 3),
+// nor show a link to a file as one: the unit tables carry those.
 SCENARIO(setup_refuses_folders_it_cannot_uninstall)
 {
+    UseWindowsVersion("win10");
     NoInstallation();
+    MakeFolder("C:\\Elsewhere");
+    MakeLink("C:\\Linked", "C:\\Elsewhere");
     Program setup = StartSetup(DistFolder());
     PressButton(WaitPage(WelcomePage), 1);
     HWND folder = WaitPage(FolderPage);
@@ -723,29 +748,25 @@ SCENARIO(setup_refuses_folders_it_cannot_uninstall)
         "Tessaron could not be removed again from a folder named this way.  Please type a folder such as "
         "C:\\Tessaron or \\\\server\\share\\Tessaron: a drive or a network share, then the names of folders, with "
         "no \\\\?\\ or \\\\.\\ in front, no colon after the drive letter and none of the characters * ? \" < > |.";
-    const char *const systemPlace =
-        "Tessaron could not be removed again from the root of a drive or network share, from the Windows folder "
-        "or the system folder, or from a folder that holds one of them.  Please type a folder of its own, such "
-        "as C:\\Tessaron.";
     const struct {
-        const char *typed, *text;
+        std::string typed, text;
     } refused[] = {
         {"\\\\?\\C:\\Tessaron", notAPath},
         {"\\\\.\\C:\\Tessaron", notAPath},
         {"C:\\Tessaron::$INDEX_ALLOCATION", notAPath},
-        {"", systemPlace},
+        {"", SystemPlaceText},
+        {OtherDriveSpelling(WindowsDirectory()), SystemPlaceText},
+        {OtherDriveSpelling(WindowsDirectory() + "\\system32") + "\\", SystemPlaceText},
+        {WindowsDirectory() + ".", SystemPlaceText},
+        {"C:\\Linked", "Tessaron cannot be installed there, because C:\\Linked is a link to another place (a junction, "
+                        "a symbolic link or a mount point).  Please type a folder that neither is nor holds a link."},
     };
-    for (const auto &c : refused) {
-        SetControlText(folder, 14001, c.typed);
-        ClickButton(folder, 1);
-        CheckMessageBox(WaitSetupBox(), c.text, {IDOK}, IDOK);
-        // The page stays, with what was typed.
-        CHECK(IsWindowVisible(folder));
-        CHECK_TEXT(ControlText(folder, 14001), c.typed);
-    }
+    for (const auto &c : refused)
+        RefuseFolder(folder, c.typed, c.text);
     ExitSetup(setup, folder);
     CheckNothingInstalled();
     CHECK(!FileExists("C:\\Tessaron"));
+    CHECK(FolderEntries("C:\\Elsewhere").empty());
 }
 
 // Closing setup's main window (the taskbar's Close, End task) before the
@@ -807,15 +828,36 @@ SCENARIO(setup_and_uninstall_on_windows_10)
     CHECK(FileExists(store + "\\Other.ini"));
 }
 
-// Installed into a folder that holds other things, Tessaron is removed
-// completely: the folder stays with what it held, the registration goes.
+// Another program's folder is asked about, No by default; No installs
+// nothing and leaves the page up.  Installed there after Yes, Tessaron is
+// removed completely: the folder stays with what it held, the
+// registration goes.
 SCENARIO(uninstall_from_an_existing_folder_is_complete)
 {
     NoInstallation();
     const std::string folder = "C:\\Program Files";
     std::vector<std::string> before = FolderEntries(folder);
     CHECK(!before.empty());
-    InstallInto(folder.c_str());
+    const std::string question = "The folder " + folder + " already holds files of another program.  Files there with "
+                                 "the same names as Tessaron's would be replaced, and removed again when Tessaron is "
+                                 "uninstalled.\n\nDo you want to install Tessaron in this folder?";
+    Program setup = StartSetup(DistFolder());
+    PressButton(WaitPage(WelcomePage), 1);
+    HWND page = WaitPage(FolderPage);
+    SetControlText(page, 14001, folder);
+    for (int answer : {IDNO, IDYES}) {
+        ClickButton(page, 1);
+        HWND box = WaitSetupBox();
+        CHECK(WaitFor([&] { return FocusedControl(box) == IDNO; }));
+        CheckMessageBox(box, question, {IDYES, IDNO}, answer);
+        if (answer == IDNO) {
+            CHECK(IsWindowVisible(page));
+            CHECK(FolderEntries(folder) == before);
+        }
+    }
+    PressButton(WaitPage(FinishedPage), IDOK);
+    CheckMessageBox(RestartText, {IDOK}, IDOK, "Setup Wizard");
+    CHECK_EQ(WaitForExit(setup), 0u);
     CHECK_TEXT(ReadFileOrFail(WindowsFile(ScriptName)), ExpectedScript(folder + "\\"));
     Uninstall(RemovedText, 0);
     CHECK(FolderEntries(folder) == before);
@@ -898,4 +940,134 @@ SCENARIO(uninstall_keeps_the_registration_of_a_cut_script)
     Uninstall(std::string(NotRemovedText) + unnamed, 1);
     CHECK(RegistryKeyExists(HKEY_LOCAL_MACHINE, UninstallKey));
     CHECK(FileExists(script));
+}
+
+// ---------------------------------------------------------------- links, spellings, code pages
+// The uninstall report that lists lines not taken: each of lines, as the
+// uninstaller shows a line (cut at 99 characters), and the registration kept.
+void CheckNotTaken(const std::vector<std::string> &lines, DWORD code = 1)
+{
+    Program kelvey = StartUninstaller();
+    CheckMessageBox(UninstallQuestion, {IDYES, IDNO}, IDYES, "Uninstall");
+    HWND box = WaitMessageBox("Uninstall");
+    std::string text = MessageBoxText(box);
+    Step("report: %s", Visible(text).c_str());
+    CHECK_EQ(text.rfind(std::string(NotRemovedText) + RefusedText, 0), 0u);
+    for (std::string line : lines) {
+        if (line.size() > 99)
+            line = line.substr(0, 96) + "...";
+        if (text.find("\n" + line + "\n") == std::string::npos)
+            Fail("the report does not list %s", line.c_str());
+    }
+    CHECK(text.size() > strlen(KeptText) && text.substr(text.size() - strlen(KeptText)) == KeptText);
+    PressButton(box, IDOK);
+    CHECK_EQ(WaitForExit(kelvey), code);
+}
+
+// The user's Programs folder, where a program group is.
+std::string ProgramsFolder()
+{
+    std::string folder;
+    if (!ReadRegistryText(HKEY_CURRENT_USER, ShellFolders, "Programs", &folder))
+        Fail("no Programs folder in the registry");
+    return folder;
+}
+
+// The registered uninstall, with the Start menu's group a link to a
+// foreign folder, the help pages' folder a link to another one, and lines
+// added to the script that name the Windows folder, the system folder and
+// the root of C: by other spellings: none of their files goes, the lines
+// are listed, and the registration stays.  This Wine has no
+// administrative share (\\localhost\c$ is a path it does not find) and
+// gives no short name to C:\windows: the unit tables carry those.
+SCENARIO(uninstall_never_acts_through_a_link_or_another_spelling)
+{
+    UseWindowsVersion("win10");
+    NoInstallation();
+    InstallInto();
+    MakeFolder("C:\\victim");
+    WriteFileBytes("C:\\victim\\notes.txt", "mine\r\n");
+    WriteFileBytes("C:\\victim\\tool.dll", "code");
+    CHECK(SetFileAttributesA("C:\\victim\\tool.dll", FILE_ATTRIBUTE_READONLY));
+    MakeLink(ProgramsFolder() + "\\Tessaron", "C:\\victim");
+    MakeFolder("C:\\OtherDocs");
+    WriteFileBytes("C:\\OtherDocs\\index.html", "<p>other</p>");
+    for (int i = 0; i < HelpPageCount; i++)
+        RemoveFile(std::string("C:\\Tessaron\\help\\") + HelpPages[i]);
+    CHECK(RemoveDirectoryA("C:\\Tessaron\\help"));
+    MakeLink("C:\\Tessaron\\help", "C:\\OtherDocs");
+
+    const std::string windows = WindowsDirectory(), z = OtherDriveSpelling("C:\\");
+    const std::vector<std::string> victims = {windows + "\\victim.ini", windows + "\\system32\\victim.dll",
+                                              "C:\\victim.txt"};
+    for (const std::string &victim : victims)
+        WriteFileBytes(victim, "the system's");
+    const std::vector<std::string> added = {
+        "[EMPTY FOLDER] " + windows + ".\\",
+        "[FILE] " + windows + ".\\victim.ini",
+        "[EMPTY FOLDER] " + z + "\\windows\\system32\\",
+        "[FILE] " + z + "\\windows\\system32\\victim.dll",
+        "[EMPTY FOLDER] " + z + "\\",
+        "[FILE] " + z + "\\victim.txt",
+    };
+    const std::string script = WindowsFile(ScriptName);
+    WriteFileBytes(script, ReadFileOrFail(script) + CrLfLines(added));
+
+    std::vector<std::string> listed = added;
+    listed.push_back("[GROUP] Tessaron");
+    listed.push_back("[EMPTY FOLDER] C:\\Tessaron\\help\\");
+    for (int i = 0; i < HelpPageCount; i++)
+        listed.push_back(std::string("[FILE] C:\\Tessaron\\help\\") + HelpPages[i]);
+    CheckNotTaken(listed);
+    CHECK_TEXT(ReadFileOrFail("C:\\victim\\notes.txt"), "mine\r\n");
+    CHECK_TEXT(ReadFileOrFail("C:\\victim\\tool.dll"), "code");
+    CHECK_TEXT(ReadFileOrFail("C:\\OtherDocs\\index.html"), "<p>other</p>");
+    for (const std::string &victim : victims)
+        CHECK_TEXT(ReadFileOrFail(victim), "the system's");
+    CHECK(!FileExists("C:\\Tessaron\\Tessaron.exe"));
+    CHECK(RegistryKeyExists(HKEY_LOCAL_MACHINE, UninstallKey));
+    CHECK(FileExists(script));
+}
+
+// A script that cannot be written (a folder stands in its place) leaves no
+// registration, and setup says so and why, then goes on as ever.
+SCENARIO(setup_without_a_whole_script_registers_nothing)
+{
+    NoInstallation();
+    MakeFolder(WindowsFile(ScriptName));
+    Program setup = StartSetup(DistFolder());
+    PressButton(WaitPage(WelcomePage), 1);
+    PressButton(WaitPage(FolderPage), 1);
+    HWND box = WaitSetupBox();
+    std::string text = MessageBoxText(box);
+    Step("warning: %s", Visible(text).c_str());
+    const std::string begins = "The uninstallation script " + WindowsFile(ScriptName) + " could not be written: ";
+    const std::string ends = "\n\nTessaron could not be registered for removal.  The setup wizard will try to "
+                             "continue the installation process.";
+    CHECK_EQ(text.rfind(begins, 0), 0u);
+    CHECK(text.size() > begins.size() + ends.size() && text.substr(text.size() - ends.size()) == ends);
+    PressButton(box, IDOK);
+    PressButton(WaitPage(FinishedPage), IDOK);
+    CheckMessageBox(RestartText, {IDOK}, IDOK, "Setup Wizard");
+    CHECK_EQ(WaitForExit(setup), 0u);
+    CHECK(!RegistryKeyExists(HKEY_LOCAL_MACHINE, UninstallKey));
+    CHECK(FileExists("C:\\Tessaron\\Tessaron.exe"));
+    CHECK(FolderEntries(WindowsFile(ScriptName)).empty());
+    CHECK(!FileExists(WindowsFile(ScriptName) + ".TMP"));
+}
+
+// Under code page 932 a folder whose last character ends in the byte of a
+// backslash (0x83 0x5C) installs into itself, not into the root of C:,
+// and uninstalls completely.
+SCENARIO_LOCALE(setup_and_uninstall_in_code_page_932, "ja_JP.UTF-8")
+{
+    CHECK_EQ(GetACP(), 932u);
+    NoInstallation();
+    const std::string folder = "C:\\\x83\x5c";
+    InstallInto(folder.c_str());
+    CheckInstalled(folder + "\\");
+    CHECK(!FileExists("C:\\Tessaron.exe"));
+    Uninstall(RemovedText, 0);
+    CHECK(!FileExists(folder));
+    CHECK(!RegistryKeyExists(HKEY_LOCAL_MACHINE, UninstallKey));
 }

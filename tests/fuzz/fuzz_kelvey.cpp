@@ -3,10 +3,14 @@
 // be read or written outside its buffer; every entry taken must stand
 // whole on a line of its own and pass the refusal rules, checked here
 // independently of the reader; every other line that is not blank is
-// listed; nothing outside the plan is removed; the registration goes only
-// when nothing stays, and the script only after the key that vouched.
+// listed; the check on disk only ever takes entries out, into the list,
+// and always one that is a link itself; nothing outside the plan is
+// removed, of a group only its shortcuts that are no link; the
+// registration goes only when nothing stays, and the script only after the
+// key that vouched.
 #include <ctype.h>
 #include <stdint.h>
+#include <stdio.h>
 #include <stdlib.h>
 #include <string.h>
 #include <strings.h>
@@ -15,6 +19,7 @@
 #include <string>
 #include <vector>
 
+#include "pathrules.h"
 #include "uninstall.h"
 
 static void Check(bool ok)
@@ -77,6 +82,11 @@ static bool Absolute(const std::string &path, bool folder)
     std::vector<std::string> names = NamesOf(path, folder);
     return from != 0 && names.size() >= (from == 2 ? 2u : 0u) + (folder ? 0u : 1u) &&
            std::all_of(names.begin(), names.end(), Plain);
+}
+
+static bool IsRoot(const std::string &folder)
+{
+    return Absolute(folder, true) && NamesOf(folder, true).size() == (NamesFrom(folder) == 2 ? 2u : 0u);
 }
 
 static std::string FolderOf(const std::string &folder)
@@ -218,9 +228,22 @@ static const KelveyOps *TheOps;
 // Every removal names an entry of the plan, the registration only when
 // nothing stays, the script only after the key that vouched.  Results vary
 // with the text.
+static const char GroupRoot[] = "C:\\Group\\";
+
+// A group's folder and the one shortcut in it that may go.
+static bool InGroup(UninstallKind kind, const char *text)
+{
+    for (int i = 0; i < Plan.count; i++) {
+        std::string folder = GroupRoot + std::string(Plan.entries[i].text);
+        if (Plan.entries[i].kind == KindGroup && text == (kind == KindFile ? folder + "\\a.lnk" : folder))
+            return true;
+    }
+    return false;
+}
+
 static RemoveResult Pretend(UninstallKind kind, const char *text)
 {
-    bool planned = false, vouching = false;
+    bool planned = InGroup(kind, text), vouching = false;
     for (int i = 0; i < Plan.count; i++) {
         const UninstallEntry &e = Plan.entries[i];
         if (e.kind == kind && strcmp(e.text, text) == 0) {
@@ -242,7 +265,36 @@ static RemoveResult Pretend(UninstallKind kind, const char *text)
 static RemoveResult RemoveFile(const char *path) { return Pretend(KindFile, path); }
 static RemoveResult RemoveFolder(const char *path) { return Pretend(KindEmptyFolder, path); }
 static RemoveResult RemoveKey(RegistryRoot, const char *subkey) { return Pretend(KindRegistryKey, subkey); }
-static RemoveResult RemoveGroup(const char *name) { return Pretend(KindGroup, name); }
+static int GroupFolders(const char *name, char (*folders)[UninstallTextSize], int max)
+{
+    Check(max >= 1);
+    snprintf(folders[0], UninstallTextSize, "%s%s", GroupRoot, name);
+    return 1;
+}
+
+// A link is a path whose last name begins with '~'; nothing has an identity
+// or a stored name; a group folder holds a shortcut, another file, a
+// folder named like a shortcut and a shortcut that is a link.
+static bool IsLinkName(const char *path)
+{
+    std::string name = path;
+    if (name.size() > 1 && name.back() == '\\')
+        name.pop_back();
+    return name[name.rfind('\\') + 1] == '~';
+}
+static bool NoName(const char *, char *, size_t) { return false; }
+static bool NoIdentity(const char *, FileIdentity *) { return false; }
+static bool ListGroup(const char *folder, FoundEntry found, void *context)
+{
+    if (strncmp(folder, GroupRoot, strlen(GroupRoot)) != 0)
+        return false;
+    found(context, "a.lnk", false, false);
+    found(context, "b.txt", false, false);
+    found(context, "c.lnk", true, false);
+    found(context, "d.url", false, true);
+    return true;
+}
+static const PathOps Paths = {FullLongPath, NoName, NoIdentity, IsLinkName, ListGroup};
 static RemoveResult RemoveShortcut(char *path, size_t size)
 {
     Check(size > 0 && Lower(Plan.product) == "tessaron");
@@ -253,7 +305,18 @@ static RemoveResult RemoveShortcut(char *path, size_t size)
     return result;
 }
 
-static const KelveyOps Ops = {RemoveFile, RemoveFolder, RemoveKey, RemoveGroup, RemoveShortcut, FullLongPath, MachineText};
+static const KelveyOps Ops = {RemoveFile,   RemoveFolder, RemoveKey, GroupFolders, RemoveShortcut,
+                              FullLongPath, MachineText,  &Paths};
+
+// Whether the entry is one of the plan's before the check on disk.
+static bool WasPlanned(const UninstallEntry &e, const UninstallPlan &before)
+{
+    for (int i = 0; i < before.count; i++)
+        if (before.entries[i].kind == e.kind && before.entries[i].root == e.root &&
+            strcmp(before.entries[i].text, e.text) == 0)
+            return true;
+    return false;
+}
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
 {
@@ -275,6 +338,20 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
             Check(strnlen(Plan.entries[i].text, UninstallTextSize) < UninstallTextSize && Allowed(Plan.entries[i]) &&
                   OnAWholeLine(Plan.entries[i], lines));
         Check(Plan.count + Plan.refusedCount == listable);  // no line vanishes unlisted
+
+        // On disk: what goes is listed, what stays was planned, and no path
+        // that stays is a link, but for a root, which is never removed.
+        static UninstallPlan before;
+        before = Plan;
+        static SystemPlaces places;
+        FindSystemPlaces(Paths, windowsDir, SystemDir, nullptr, 0, &places);
+        CheckPlanOnDisk(&Plan, places, Ops);
+        Check(Plan.count + Plan.refusedCount == before.count + before.refusedCount);
+        Check(strnlen(Plan.refused, sizeof Plan.refused) < sizeof Plan.refused);
+        for (int i = 0; i < Plan.count; i++)
+            Check(WasPlanned(Plan.entries[i], before) &&
+                  (Plan.entries[i].kind == KindRegistryKey || Plan.entries[i].kind == KindGroup ||
+                   !IsLinkName(Plan.entries[i].text) || IsRoot(Plan.entries[i].text)));
 
         // The registration as setup writes it, for whatever the product is.
         std::string command = "C:\\WINDOWS\\kelvey.exe " + std::string(ScriptPath);

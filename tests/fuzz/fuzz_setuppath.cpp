@@ -8,6 +8,10 @@
 //     given cut at one of its backslashes, never for less than its drive
 //     root or network share, and leaves the whole path made when nothing
 //     refuses and the root is there;
+//   - under a double-byte code page, the collapse and the installation
+//     folder keep every double-byte character whole (a second byte that
+//     looks like a backslash is no backslash), and the folder ends in a
+//     backslash of its own;
 //   - setup accepts the folder exactly when Tessaron can be removed from it
 //     again: the uninstallation script written for it is taken whole by the
 //     uninstaller's own reader (nothing refused, the folder named as setup
@@ -28,6 +32,7 @@
 #include <vector>
 
 #include "install.h"
+#include "pathrules.h"
 #include "uninstall.h"
 
 static void Check(bool ok)
@@ -36,16 +41,37 @@ static void Check(bool ok)
         abort();
 }
 
-// Every run of n backslashes becomes n/2 rounded up.
-static std::string Collapsed(const std::string &text)
+// Code page 932's lead bytes.
+static bool Lead932(unsigned char c)
 {
-    std::string out;
+    return (c >= 0x81 && c <= 0x9F) || (c >= 0xE0 && c <= 0xFC);
+}
+
+// The characters of a text: with dbcs, a lead byte and the byte after it
+// are one.
+static std::vector<std::string> Chars(const std::string &text, bool dbcs = true)
+{
+    std::vector<std::string> chars;
     for (size_t i = 0; i < text.size();) {
+        size_t width = dbcs && Lead932((unsigned char)text[i]) && i + 1 < text.size() ? 2 : 1;
+        chars.push_back(text.substr(i, width));
+        i += width;
+    }
+    return chars;
+}
+
+// Every run of n backslash characters becomes n/2 rounded up; every other
+// character stays as it was.
+static std::string Collapsed(const std::string &text, bool dbcs = false)
+{
+    std::vector<std::string> chars = Chars(text, dbcs);
+    std::string out;
+    for (size_t i = 0; i < chars.size();) {
         size_t run = 0;
-        while (i + run < text.size() && text[i + run] == '\\')
+        while (i + run < chars.size() && chars[i + run] == "\\")
             run++;
         if (run == 0)
-            out += text[i++];
+            out += chars[i++];
         else
             out.append((run + 1) / 2, '\\'), i += run;
     }
@@ -207,12 +233,22 @@ static bool FakeFullPath(const char *p, char *out, size_t size)
     return true;
 }
 
+static bool NoName(const char *, char *, size_t) { return false; }
+static bool NoIdentity(const char *, FileIdentity *) { return false; }
+static bool NoLink(const char *) { return false; }
+static bool NoList(const char *, FoundEntry, void *) { return false; }
+static const PathOps FakePaths = {FakeFullPath, NoName, NoIdentity, NoLink, NoList};
+static void FakePlaces(SystemPlaces *places)
+{
+    FindSystemPlaces(FakePaths, "C:\\WINDOWS", "C:\\WINDOWS\\SYSTEM", nullptr, 0, places);
+}
+static bool FakeRead(const char *, char *, size_t) { return false; }
+static bool FakeRegistered() { return false; }
 static void FakeDirectory(char *dir, size_t size) { snprintf(dir, size, "%s", "C:\\WINDOWS"); }
-static void FakeSystem(char *dir, size_t size) { snprintf(dir, size, "%s", "C:\\WINDOWS\\SYSTEM"); }
 static bool FakeMade(const char *) { return true; }
 static void FakeRemove(const char *) {}
 static bool FakeCopy(const char *, const char *) { return true; }
-static bool FakeWriteScript(const char *, const char *text) { return script = text, true; }
+static bool FakeWriteScript(const char *, const char *text, char *, size_t) { return script = text, true; }
 static void FakeRegister(const char *, const char *) {}
 static bool FakeStartup(char *, size_t) { return false; }
 static void FakeShortcut(const char *, const char *, const char *) {}
@@ -242,10 +278,10 @@ static bool SameOrAbove(std::string folder, std::string path)
 
 static void CheckScript(const std::string &typed, uint8_t choice)
 {
-    static const InstallOps ops = {FakePlatform, FakeDirectory,  FakeSystem,   FakeDirectory,
-                                   FakeFullPath, FakeMade,       FakeMade,     FakeRemove,
-                                   FakeCopy,     FakeRemove,     FakeWriteScript, FakeRegister,
-                                   FakeStartup,  FakeShortcut,   FakeWarn};
+    static const InstallOps ops = {FakePlatform, FakeDirectory,   FakeDirectory, &FakePaths,     FakePlaces,
+                                   FakeMade,     FakeMade,        FakeRemove,    FakeCopy,       FakeRemove,
+                                   FakeWriteScript, FakeRead,     FakeRegistered, FakeRegister,  FakeStartup,
+                                   FakeShortcut, FakeWarn};
     resolveFails = choice < 16;
     resolved.clear();
     script.clear();
@@ -260,6 +296,8 @@ static void CheckScript(const std::string &typed, uint8_t choice)
     char folder[SetupPathSize];
     if (!MakeInstallFolder(typed.c_str(), folder, sizeof folder) || resolveFails)
         return;  // unresolved, the script names the folder as the copies did
+    char full[SetupPathSize];
+    FakeFullPath(folder, full, sizeof full);
     std::string expected = CollapseRule(resolved, resolved.c_str());
     if (accepted)
         Check(script.find("\r\n[EMPTY FOLDER] " + expected + "\r\n") != std::string::npos);
@@ -279,6 +317,25 @@ static void CheckScript(const std::string &typed, uint8_t choice)
         Check(accepted);
 }
 
+// ---------------------------------------------------------------- double-byte
+static void CheckDoubleByte(const std::string &typed)
+{
+    UseLeadByteTest(Lead932);
+    std::vector<std::string> chars = Chars(typed);
+    std::string expected = Collapsed(typed, true);
+    std::vector<char> buffer(typed.begin(), typed.end());
+    buffer.push_back('\0');
+    CollapseBackslashes(buffer.data());
+    Check(buffer.data() == expected);
+    // Unless the text ends in a lead byte alone, which the appended
+    // backslash completes: such a folder is no path.
+    char folder[SetupPathSize];
+    bool loneLead = !chars.empty() && chars.back().size() == 1 && Lead932((unsigned char)chars.back()[0]);
+    if (MakeInstallFolder(typed.c_str(), folder, sizeof folder) && !loneLead)
+        Check(EndsWithBackslash(folder) && Chars(folder).back() == "\\");
+    UseLeadByteTest(nullptr);
+}
+
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
 {
     if (size < 2)
@@ -293,5 +350,6 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     if (!typed.empty())
         CheckFolderChain(typed, data[0]);
     CheckScript(typed, data[1]);
+    CheckDoubleByte(typed);
     return 0;
 }

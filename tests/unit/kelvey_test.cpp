@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "fakedisk.h"
 #include "install.h"
 #include "uninstall.h"
 
@@ -244,12 +245,30 @@ RemoveResult Outcome(const std::string &what)
 }
 
 RemoveResult FakeRemoveFile(const char *path) { return Outcome(std::string("file ") + path); }
-RemoveResult FakeRemoveFolder(const char *path) { return Outcome(std::string("folder ") + path); }
+// A group's folder is C:\Programs\<name>; its removal is logged as the group's.
+const char Programs[] = "C:\\Programs\\";
+RemoveResult FakeRemoveFolder(const char *path)
+{
+    if (strncmp(path, Programs, strlen(Programs)) == 0)
+        return Outcome(std::string("group ") + (path + strlen(Programs)));
+    return Outcome(std::string("folder ") + path);
+}
+int FakeGroupFolders(const char *name, char (*folders)[UninstallTextSize], int max)
+{
+    if (max > 0)
+        snprintf(folders[0], UninstallTextSize, "%s%s", Programs, name);
+    return max > 0 ? 1 : 0;
+}
+void GroupsOnDisk()
+{
+    fs = FakeDisk();
+    fs.AddTree("C:\\Programs\\Tessaron");
+    fs.AddTree("C:\\Programs\\Other");
+}
 RemoveResult FakeRemoveKey(RegistryRoot root, const char *subkey)
 {
     return Outcome(std::string(root == RootLocalMachine ? "key HKLM " : "key HKCU ") + subkey);
 }
-RemoveResult FakeRemoveGroup(const char *name) { return Outcome(std::string("group ") + name); }
 RemoveResult FakeRemoveShortcut(char *path, size_t size)
 {
     snprintf(path, size, "C:\\Startup\\Tessaron.LNK");
@@ -284,8 +303,8 @@ bool FakeMachineText(const char *subkey, const char *value, char *out, size_t si
     return true;
 }
 
-const KelveyOps FakeKelveyOps = {FakeRemoveFile, FakeRemoveFolder, FakeRemoveKey, FakeRemoveGroup,
-                                 FakeRemoveShortcut, FakeFullLongPath, FakeMachineText};
+const KelveyOps FakeKelveyOps = {FakeRemoveFile,     FakeRemoveFolder, FakeRemoveKey,   FakeGroupFolders,
+                                 FakeRemoveShortcut, FakeFullLongPath, FakeMachineText, &DiskOps};
 
 const char Script[] = "C:\\WINDOWS\\Tessaron - Uninstallation Data";
 const char Kelvey[] = "C:\\WINDOWS\\Kelvey.exe";
@@ -306,6 +325,7 @@ TEST(KelveyRegistration, TheUninstallListVouchesForTheScript)
         {"Tessaron", Command, "c:/windows/tessaron - uninstallation data", "c:/WINDOWS/kelvey.EXE", Vouched},
         {"Tessaron", "\"C:\\WINDOWS\\Kelvey.exe\" \"C:\\WINDOWS\\TESSAR~1\"", Script, Kelvey, Vouched},
         {"Tessaron", "kelvey.exe TESSAR~1", Script, Kelvey, Vouched},
+        {"Tessaron", "C:\\WINDOWS\\kelvey.exe \"C:\\WINDOWS\\Tessaron - Uninstallation Data\"", Script, Kelvey, Vouched},
         {"Tessaron", "C:\\MYWIND~1\\kelvey.exe C:\\My Windows\\Tessaron - Uninstallation Data",
          "C:\\My Windows\\Tessaron - Uninstallation Data", "C:\\My Windows\\Kelvey.exe", Vouched},
         {"Tessaron", Command, "C:\\Copy\\Tessaron - Uninstallation Data", Kelvey, RegisteredOtherwise},
@@ -357,6 +377,7 @@ Removed CarryOut(const std::map<std::string, RemoveResult> &results, const char 
     removals.clear();
     outcome = results;
     uninstallList = {{Entry, command}};
+    GroupsOnDisk();
     Registration registration;
     EXPECT_EQ(CheckRegistration(plan.product, scriptPath, Kelvey, FakeKelveyOps, &registration), Vouched);
     static char failures[UninstallListSize];
@@ -505,6 +526,7 @@ TEST(KelveyRemoval, RefusedLinesAreListedAndKeepTheRegistration)
     // Another product's Start-up shortcut is not ours to remove.
     ASSERT_TRUE(Read("Other\r\n[GROUP] Other\r\n"));
     removals.clear();
+    GroupsOnDisk();
     Registration none = {};
     static char failures[UninstallListSize];
     EXPECT_TRUE(CarryOutUninstall(plan, none, FakeKelveyOps, failures, sizeof failures).kept);
@@ -536,6 +558,146 @@ TEST(KelveyRemoval, LongFailureListIsCutWithAMark)
             EXPECT_EQ(text.substr(text.size() - 4), "...\n") << size;
         }
     }
+}
+
+}  // namespace
+
+namespace {
+
+bool Lead932(unsigned char c)
+{
+    return (c >= 0x81 && c <= 0x9F) || (c >= 0xE0 && c <= 0xFC);
+}
+
+// Tessaron in C:\T with its help pages' folder a link, a file link beside
+// the program, the Windows folder also reached through the administrative
+// share, a short name and drive Z:, and the group's folder a link.
+void LinkedMachine(bool nt)
+{
+    fs = FakeDisk();
+    fs.nt = nt;
+    fs.AddTree("C:\\WINDOWS\\SYSTEM\\user.exe", false);
+    fs.AddTree("C:\\WINDOWS\\win.ini", false);
+    fs.AddTree("C:\\T\\a.txt", false);
+    fs.AddTree("C:\\Other\\index.html", false);
+    fs.Add("C:\\T\\help", true, "C:\\Other");
+    fs.Add("C:\\T\\ReadMe.txt", false, "C:\\Other\\index.html");
+    fs.Spell("\\\\localhost\\c$", "C:");
+    fs.Spell("Z:\\wine\\drive_c", "C:");
+    fs.Spell("C:\\WINDOW~1", "C:\\WINDOWS", true);
+    fs.AddTree("Z:\\wine\\drive_c");
+    fs.AddTree("C:\\Victim\\notes.txt", false);
+    fs.AddTree("C:\\Programs");
+    fs.Add("C:\\Programs\\Tessaron", true, "C:\\Victim");
+    fs.AddTree("C:\\Else");
+    fs.Add("C:\\T\\L", true, "C:\\Else");
+    fs.Add("C:\\WINDOWS\\Start Menu", true, "C:\\Else");
+}
+
+TEST(KelveyRemoval, WhatTheDiskShowsIsNotTaken)
+{
+    const std::string lines =
+        "[EMPTY FOLDER] C:\\T\\\r\n[FILE] C:\\T\\a.txt\r\n"
+        "[EMPTY FOLDER] C:\\T\\help\\\r\n[FILE] C:\\T\\help\\index.html\r\n[FILE] C:\\T\\ReadMe.txt\r\n"
+        "[EMPTY FOLDER] \\\\localhost\\c$\\WINDOWS\\\r\n[FILE] \\\\localhost\\c$\\WINDOWS\\win.ini\r\n"
+        "[EMPTY FOLDER] C:\\WINDOW~1\\SYSTEM\\\r\n[FILE] C:\\WINDOW~1\\SYSTEM\\user.exe\r\n"
+        "[EMPTY FOLDER] Z:\\wine\\drive_c\\\r\n[FILE] Z:\\wine\\drive_c\\boot.ini\r\n"
+        "[FILE] C:\\WINDOWS\\Tessaron.ini\r\n[EMPTY FOLDER] C:\\\r\n[GROUP] Tessaron\r\n"
+        "[REGISTRY KEY] HKEY_CURRENT_USER\\Software\\V\\Tessaron\r\n"
+        "[EMPTY FOLDER] C:\\T\\L\\deep\\\r\n[FILE] C:\\T\\L\\deep\\x.txt\r\n"
+        "[FILE] C:\\WINDOWS\\Start Menu\\Programs\\Tessaron.lnk\r\n";
+    const std::string linked = "[FILE] C:\\T\\L\\deep\\x.txt\n[FILE] C:\\WINDOWS\\Start Menu\\Programs\\Tessaron.lnk\n";
+    const std::string always = "[EMPTY FOLDER] C:\\T\\help\\\n[EMPTY FOLDER] C:\\WINDOW~1\\SYSTEM\\\n"
+                               "[EMPTY FOLDER] C:\\T\\L\\deep\\\n"
+                               "[FILE] C:\\T\\help\\index.html\n[FILE] C:\\T\\ReadMe.txt\n"
+                               "[FILE] C:\\WINDOW~1\\SYSTEM\\user.exe\n[GROUP] Tessaron\n" + linked;
+    const struct {
+        bool nt;
+        std::string taken, refused;
+    } cases[] = {
+        {true,
+         "folder C:\\T\\; folder C:\\; file C:\\T\\a.txt; file C:\\WINDOWS\\Tessaron.ini; "
+         "key HKCU Software\\V\\Tessaron",
+         "[EMPTY FOLDER] C:\\T\\help\\\n[EMPTY FOLDER] \\\\localhost\\c$\\WINDOWS\\\n[EMPTY FOLDER] C:\\WINDOW~1\\SYSTEM\\\n"
+         "[EMPTY FOLDER] Z:\\wine\\drive_c\\\n[EMPTY FOLDER] C:\\T\\L\\deep\\\n"
+         "[FILE] C:\\T\\help\\index.html\n[FILE] C:\\T\\ReadMe.txt\n"
+         "[FILE] \\\\localhost\\c$\\WINDOWS\\win.ini\n[FILE] C:\\WINDOW~1\\SYSTEM\\user.exe\n"
+         "[FILE] Z:\\wine\\drive_c\\boot.ini\n[GROUP] Tessaron\n" + linked},
+        // 95, 98 and ME: no identity, so no other drive's or share's name is known.
+        {false,
+         "folder C:\\T\\; folder \\\\localhost\\c$\\WINDOWS\\; folder Z:\\wine\\drive_c\\; folder C:\\; file C:\\T\\a.txt; "
+         "file \\\\localhost\\c$\\WINDOWS\\win.ini; file Z:\\wine\\drive_c\\boot.ini; file C:\\WINDOWS\\Tessaron.ini; "
+         "key HKCU Software\\V\\Tessaron",
+         always},
+    };
+    static SystemPlaces places;
+    for (const auto &c : cases) {
+        LinkedMachine(c.nt);
+        ASSERT_TRUE(Read("Tessaron\r\n" + lines));
+        ASSERT_EQ(plan.refusedCount, 0) << plan.refused;
+        const char *const roots[] = {"C:\\", "Z:\\"};
+        FindSystemPlaces(DiskOps, "C:\\WINDOWS", "C:\\WINDOWS\\SYSTEM", roots, 2, &places);
+        CheckPlanOnDisk(&plan, places, FakeKelveyOps);
+        EXPECT_EQ(Taken(), c.taken) << c.nt;
+        EXPECT_EQ(plan.refused, c.refused) << c.nt;
+        EXPECT_EQ(plan.refusedCount, (int)std::count(c.refused.begin(), c.refused.end(), '\n'));
+    }
+
+    // What cannot be made canonical is not taken either; nor, where the
+    // list of lines not taken is full already, does its mark repeat.
+    LinkedMachine(true);
+    fs.resolves = false;
+    std::string many = "Tessaron\r\n[EMPTY FOLDER] C:\\T\\\r\n[GROUP] Tessaron\r\n";
+    for (int i = 0; i < 30; i++)
+        many += "[FILE] C:\\Outside\\" + std::string(70, 'x') + "\r\n";
+    ASSERT_TRUE(Read(many));
+    ASSERT_EQ(plan.refusedCount, 30);
+    FindSystemPlaces(DiskOps, "C:\\WINDOWS", "C:\\WINDOWS\\SYSTEM", nullptr, 0, &places);
+    CheckPlanOnDisk(&plan, places, FakeKelveyOps);
+    EXPECT_EQ(Taken(), "");
+    EXPECT_EQ(plan.refusedCount, 32);
+    std::string refused = plan.refused;
+    EXPECT_EQ(refused.find("...\n"), refused.size() - 4);
+
+    // A group takes only the shortcuts directly in its folder that are no
+    // links; what else is there stays, and so does the folder.
+    GroupsOnDisk();
+    for (const char *item : {"a.lnk", "b.txt", "d.PIF", "e.url"})
+        fs.AddTree(std::string("C:\\Programs\\Tessaron\\") + item, false);
+    fs.Add("C:\\Programs\\Tessaron\\c.lnk", false, "C:\\Victim\\notes.txt");
+    fs.AddTree("C:\\Programs\\Tessaron\\sub.lnk");
+    ASSERT_TRUE(Read("Tessaron\r\n[GROUP] Tessaron\r\n"));
+    removals.clear();
+    Registration none = {};
+    static char failures[UninstallListSize];
+    CarryOutUninstall(plan, none, FakeKelveyOps, failures, sizeof failures);
+    EXPECT_EQ(removals, (std::vector<std::string>{"file C:\\Programs\\Tessaron\\a.lnk", "file C:\\Programs\\Tessaron\\d.PIF",
+                                                  "file C:\\Programs\\Tessaron\\e.url", "group Tessaron", "shortcut"}));
+    // Made a link after the plan was checked, it is still not followed.
+    fs.entries["c:\\programs\\tessaron"].link = "C:\\Victim";
+    removals.clear();
+    EXPECT_EQ(CarryOutUninstall(plan, none, FakeKelveyOps, failures, sizeof failures).failed, 1);
+    EXPECT_EQ(removals, (std::vector<std::string>{"shortcut"}));
+    EXPECT_STREQ(failures, "Tessaron (program group)\n");
+}
+
+TEST(KelveyScript, DoubleByteNamesAndAFileNamedByAFileLine)
+{
+    // A file whose folder only a [FILE] line names is no product's file.
+    ASSERT_TRUE(Read("Tessaron\r\n[FILE] C:\\T\r\n[FILE] C:\\T\\a.txt\r\n"));
+    EXPECT_EQ(plan.count, 0);
+    EXPECT_EQ(plan.refusedCount, 2);
+    // Under code page 932 a name whose second byte is a backslash's or a
+    // bar's is one name; under a single-byte code page it is not.
+    const std::string script = "Tessaron\r\n[EMPTY FOLDER] C:\\\x83\x5c\\\r\n[FILE] C:\\\x83\x5c\\a.txt\r\n"
+                               "[EMPTY FOLDER] C:\\\x83\x7c\\\r\n[FILE] C:\\\x83\x7c\\b.txt\r\n";
+    UseLeadByteTest(Lead932);
+    ASSERT_TRUE(Read(script));
+    EXPECT_EQ(Taken(), "folder C:\\\x83\x5c\\; folder C:\\\x83\x7c\\; file C:\\\x83\x5c\\a.txt; file C:\\\x83\x7c\\b.txt");
+    UseLeadByteTest(nullptr);
+    ASSERT_TRUE(Read(script));
+    EXPECT_EQ(plan.count, 0);
+    EXPECT_EQ(plan.refusedCount, 4);
 }
 
 }  // namespace

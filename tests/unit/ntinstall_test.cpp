@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "app.h"
+#include "fakedisk.h"
 #include "helppages.h"
 #include "install.h"
 #include "uninstall.h"
@@ -32,9 +33,8 @@ Platform sys;
 
 const Platform &System() { return sys; }
 void Windows(char *dir, size_t size) { snprintf(dir, size, "%s", "C:\\WINDOWS"); }
-void SystemDir(char *dir, size_t size) { snprintf(dir, size, "%s", "C:\\WINDOWS\\SYSTEM"); }
+void Places(SystemPlaces *places) { DiskPlaces(places); }
 void Source(char *dir, size_t size) { snprintf(dir, size, "%s", "D:\\"); }
-bool Full(const char *path, char *out, size_t size) { return snprintf(out, size, "%s", path), true; }
 bool Yes(const char *) { return true; }
 bool Copy(const char *source, const char *dest)
 {
@@ -54,18 +54,21 @@ void Remove(const char *path)
         files[p.substr(0, colon)].streams.erase(p.substr(colon + 1));
 }
 std::string script;
-bool Script(const char *, const char *text) { return script = text, true; }
+bool Script(const char *, const char *text, char *, size_t) { return script = text, true; }
+bool NoFile(const char *, char *, size_t) { return false; }
+bool No() { return false; }
 void Register(const char *, const char *) {}
 bool Startup(char *, size_t) { return false; }
 void Shortcut(const char *, const char *, const char *) {}
 void Warn(const char *text) { warnings.push_back(text); }
 
-const InstallOps Ops = {System, Windows, SystemDir, Source, Full, Yes, Yes, Remove, Copy, Writable, Script,
-                        Register, Startup, Shortcut, Warn};
+const InstallOps Ops = {System, Windows, Source,   &DiskOps, Places,  Yes,      Yes,     Remove, Copy,
+                        Writable, Script, NoFile, No,     Register, Startup, Shortcut, Warn};
 
 // The distribution on drive D:, as a downloaded zip on a CD gives it.
 void Distribution(bool withPages = true)
 {
+    fs = FakeDisk();
     files.clear();
     warnings.clear();
     script.clear();
@@ -92,6 +95,14 @@ TEST(NtInstall, CopiesLoseTheMarkAndReadOnlyOnNtOnly)
         EXPECT_EQ(files["C:\\WINDOWS\\Kelvey.exe"].readOnly, !nt);
         // Installed again over the first: read-only files would refuse the copy.
         EXPECT_EQ(RunInstallSequence(Ops, "C:\\Tessaron"), nt);
+    }
+    // 2000 and XP get the help pages too.
+    for (int minor : {0, 1}) {
+        sys = {true, 5, minor, false};
+        Distribution();
+        ASSERT_TRUE(RunInstallSequence(Ops, "C:\\Tessaron")) << minor;
+        EXPECT_EQ(files.count("C:\\Tessaron\\help\\index.html"), 1u) << minor;
+        EXPECT_NE(script.find("[EMPTY FOLDER] C:\\Tessaron\\help\\"), std::string::npos) << minor;
     }
     // A file without a mark, and a missing page, which stops with its name.
     sys = {true, 10, 0, false};

@@ -193,6 +193,17 @@ TEST_F(AppendTest, FailedAppendReportsAndTakesBackAnyPart)
     ASSERT_EQ(cuts.size(), 1u);
     EXPECT_EQ(cuts[0], 5);
     EXPECT_EQ(Bytes(), "C:\\\r\n");
+    // A missing or empty list is cut back to nothing.
+    for (bool missingList : {true, false}) {
+        unlink(path.c_str());
+        if (!missingList)
+            Write("");
+        cuts.clear();
+        EXPECT_FALSE(WithFileSizeLimit(3, [&] { return AppendQuickAccessLine(path.c_str(), "D:\\A long folder", Cut); }));
+        ASSERT_EQ(cuts.size(), 1u);
+        EXPECT_EQ(cuts[0], 0);
+        EXPECT_EQ(Bytes(), "");
+    }
 
     // A list that can be written but not read is not taken for a missing
     // one: the same failed write once cut it to nothing.  A root runner

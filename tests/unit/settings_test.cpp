@@ -17,7 +17,7 @@ namespace {
 // The save's file operations on real files.  One step can be made to fail;
 // a crash there also makes every later operation do nothing, as a power cut
 // would.  Without the replacing move the save runs as on Windows 98.
-enum class Step { None, Open, Write, Replace, Remove, Rename };
+enum class Step { None, Open, Write, Flush, Replace, Remove, Rename };
 struct Injection {
     Step step;
     bool crash;
@@ -52,7 +52,11 @@ bool RemoveStep(const char *path)
     return !crashed && (temporary || !Fails(Step::Remove)) && remove(path) == 0;
 }
 bool Exists(const char *path) { return access(path, F_OK) == 0; }
-const SettingsFileOps FileOps = {OpenStep, ReplaceStep, RenameStep, RemoveStep, Exists};
+// The new file forced to disk; what comes after it must not come before.
+bool flushed;
+bool FlushStep(FILE *) { return (flushed = !Fails(Step::Flush)); }
+bool ReplaceAfterFlush(const char *from, const char *to) { return flushed && ReplaceStep(from, to); }
+const SettingsFileOps FileOps = {OpenStep, ReplaceAfterFlush, RenameStep, RemoveStep, Exists, FlushStep};
 
 // Settings as the writer puts them in a file.
 std::string Written(const SettingsRecord &s)
@@ -89,7 +93,7 @@ protected:
     {
         injected = injection;
         injected.canReplace = canReplace;
-        crashed = false;
+        crashed = flushed = false;
         bool saved = SaveSettingsFile(path.c_str(), FileOps);
         injected = {Step::None, false, true};
         return saved;
@@ -398,6 +402,7 @@ TEST_F(SettingsFile, EveryFailedStepLeavesOneWholeFile)
         {{Step::Open, false, true}, false, false},
         {{Step::Write, false, true}, false, false},
         {{Step::Write, true, false}, false, false},
+        {{Step::Flush, false, true}, false, false},
         {{Step::Replace, false, true}, true, true},  // by removing and renaming
         {{Step::Replace, true, true}, false, false},
         {{Step::Remove, false, false}, false, false},

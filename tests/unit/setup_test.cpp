@@ -4,13 +4,16 @@
 #include <string.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <set>
 #include <string>
 #include <utility>
 #include <vector>
 
+#include "fakedisk.h"
 #include "install.h"
 #include "scratch.h"
+#include "uninstall.h"
 #include "wizard.h"
 
 namespace {
@@ -236,7 +239,8 @@ struct Machine {
     std::string windowsDir = "C:\\WINDOWS";
     std::string systemDir = "C:\\WINDOWS\\SYSTEM";
     std::set<std::string> missingSources;
-    bool scriptFails = false, startupKnown = true, resolves = true;
+    bool scriptFails = false, startupKnown = true, registered = false;
+    std::string earlierScript;  // the script in the Windows folder, when there is one
     std::string startup = "C:\\WINDOWS\\Start Menu\\Programs\\StartUp";
     std::string script;
     std::vector<std::string> log;
@@ -244,19 +248,8 @@ struct Machine {
 
 void Log(const std::string &line) { machine.log.push_back(line); }
 void FakeWindowsDirectory(char *dir, size_t size) { snprintf(dir, size, "%s", machine.windowsDir.c_str()); }
-void FakeSystemDirectory(char *dir, size_t size) { snprintf(dir, size, "%s", machine.systemDir.c_str()); }
 void FakeCurrentDirectory(char *dir, size_t size) { snprintf(dir, size, "A:\\"); }
-// As the system resolves a path in the current directory A:\ .
-bool FakeFullPath(const char *path, char *out, size_t size)
-{
-    std::string full = path;
-    for (char &c : full)
-        c = c == '/' ? '\\' : c;
-    if (full.rfind("\\\\", 0) != 0 && full.find(':') == std::string::npos)
-        full = (full[0] == '\\' ? "A:" : "A:\\") + full;
-    snprintf(out, size, "%s", full.c_str());
-    return machine.resolves;
-}
+void FakePlaces(SystemPlaces *places) { DiskPlaces(places, machine.windowsDir.c_str(), machine.systemDir.c_str()); }
 bool FakeTouch(const char *path) { return Log(std::string("touch ") + path), disk.takingFiles.count(path) != 0; }
 void FakeRemove(const char *path) { Log(std::string("remove ") + path); }
 bool FakeMkdir(const char *path) { return Log(std::string("mkdir ") + path), FakeCreateFolder(path); }
@@ -265,12 +258,19 @@ bool FakeCopy(const char *source, const char *dest)
     Log(std::string("copy ") + source + " -> " + dest);
     return !machine.missingSources.count(strrchr(source, '\\') + 1);
 }
-bool FakeWriteScript(const char *path, const char *text)
+bool FakeWriteScript(const char *path, const char *text, char *why, size_t size)
 {
     Log(std::string("script ") + path);
     machine.script = text;
+    snprintf(why, size, "The disk is full.");
     return !machine.scriptFails;
 }
+bool FakeReadFile(const char *, char *data, size_t size)
+{
+    snprintf(data, size, "%s", machine.earlierScript.c_str());
+    return !machine.earlierScript.empty() && machine.earlierScript.size() < size;
+}
+bool FakeRegistered() { return machine.registered; }
 void FakeRegister(const char *name, const char *command) { Log(std::string("register ") + name + " = " + command); }
 bool FakeStartup(char *dir, size_t size)
 {
@@ -287,13 +287,15 @@ Platform FakeSystem = {false, 4, 10, false};  // Windows 98 unless a test says o
 const Platform &FakePlatform() { return FakeSystem; }
 void FakeClearReadOnly(const char *path) { Log(std::string("writable ") + path); }
 
-const InstallOps FakeOps = {FakePlatform, FakeWindowsDirectory, FakeSystemDirectory, FakeCurrentDirectory,
-                            FakeFullPath, FakeMkdir, FakeTouch, FakeRemove, FakeCopy, FakeClearReadOnly,
-                            FakeWriteScript, FakeRegister, FakeStartup, FakeShortcut, FakeWarn};
+const InstallOps FakeOps = {FakePlatform,  FakeWindowsDirectory, FakeCurrentDirectory, &DiskOps,     FakePlaces,
+                            FakeMkdir,     FakeTouch,            FakeRemove,           FakeCopy,     FakeClearReadOnly,
+                            FakeWriteScript, FakeReadFile,       FakeRegistered,       FakeRegister, FakeStartup,
+                            FakeShortcut,  FakeWarn};
 
 void Reset()
 {
     disk = Disk();
+    fs = FakeDisk();
     machine = Machine();
     FakeSystem = {false, 4, 10, false};
 }
@@ -414,15 +416,6 @@ TEST(SetupScript, ExactTextPathAndUninstallString)
     BuildUninstallScript(script, sizeof script, "\\\\srv\\win", "C:\\Tessaron\\");
     EXPECT_NE(strstr(script, "\r\n[FILE] \\\\srv\\win\\Tessaron.ini\r\n"), nullptr);
 
-    // The file holds the script byte for byte; a full disk shows at the flush.
-    std::string file = testing::TempDir() + "setup_test_script";
-    ASSERT_TRUE(WriteScriptFile(file.c_str(), DefaultScript));
-    EXPECT_EQ(ReadFile(file), DefaultScript);
-    remove(file.c_str());
-    EXPECT_FALSE(WriteScriptFile("/nonexistent-folder/script", DefaultScript));
-    if (access("/dev/full", W_OK) == 0) {
-        EXPECT_FALSE(WriteScriptFile("/dev/full", DefaultScript));
-    }
 }
 
 TEST(SetupShortcut, TargetFileAndStartupFolder)
@@ -500,7 +493,7 @@ TEST(SetupInstall, ScriptNamesTheFullFolder)
     };
     for (const auto &c : cases) {
         Reset();
-        machine.resolves = c.resolves;
+        fs.resolves = c.resolves;
         EXPECT_TRUE(RunInstallSequence(FakeOps, c.typed));
         std::string script = DefaultScript;
         ReplaceAll(script, "C:\\Tessaron\\", c.inScript);
@@ -519,17 +512,18 @@ TEST(SetupInstall, SequenceFailures)
     EXPECT_EQ(machine.log.size(), 8u);  // touch, remove, five copies, the message
     EXPECT_EQ(machine.log.back(), CopyFailure("Kelvey.ex_"));
 
-    // A script that cannot be written: its warning, then the rest goes on.
+    // A script that cannot be written: no registration, a warning that
+    // says why, then the rest goes on.
     Reset();
     disk.takingFiles = {"C:\\Tessaron\\X9LK831M.TMP"};
     machine.scriptFails = true;
     EXPECT_TRUE(RunInstallSequence(FakeOps, "C:\\Tessaron"));
-    ASSERT_EQ(machine.log.size(), 11u);
+    ASSERT_EQ(machine.log.size(), 10u);
     EXPECT_EQ(machine.log[7], "script C:\\WINDOWS\\Tessaron - Uninstallation Data");
-    EXPECT_EQ(machine.log[8], "warn The uninstallation script could not be created.  "
+    EXPECT_EQ(machine.log[8], "warn The uninstallation script C:\\WINDOWS\\Tessaron - Uninstallation Data could "
+                              "not be written: The disk is full.\n\nTessaron could not be registered for removal.  "
                               "The setup wizard will try to continue the installation process.");
-    EXPECT_EQ(machine.log[9].rfind("register", 0), 0u);
-    EXPECT_EQ(machine.log[10].rfind("shortcut", 0), 0u);
+    EXPECT_EQ(machine.log[9].rfind("shortcut", 0), 0u);
 
     // A folder too long for the paths built from it, or one that Tessaron
     // could not be removed from, is never worked on.
@@ -541,6 +535,7 @@ TEST(SetupInstall, SequenceFailures)
                    {"", FolderSystemPlaceText}};
     for (const auto &c : refused) {
         Reset();
+        fs.nt = false;
         EXPECT_FALSE(RunInstallSequence(FakeOps, c.typed.c_str()));
         EXPECT_EQ(machine.log, (std::vector<std::string>{std::string("warn ") + c.text}));
     }
@@ -579,8 +574,171 @@ TEST(SetupInstall, FoldersTessaronCannotBeRemovedFromAreRefused)
         EXPECT_EQ(CheckInstallFolder(FakeOps, c.typed), c.check) << c.typed;
         EXPECT_TRUE(machine.log.empty()) << c.typed;  // nothing made, nothing shown
     }
-    EXPECT_EQ(InstallFolderRefusal(InstallFolderAccepted), nullptr);
+    char text[SetupPathSize];
+    EXPECT_FALSE(FormatFolderRefusal(InstallFolderAccepted, nullptr, text, sizeof text));
     EXPECT_EQ(CheckInstallFolder(FakeOps, ("C:\\" + std::string(300, 'x')).c_str()), InstallFolderTooLong);
+}
+
+}  // namespace
+
+namespace {
+
+bool Lead932(unsigned char c)
+{
+    return (c >= 0x81 && c <= 0x9F) || (c >= 0xE0 && c <= 0xFC);
+}
+
+// Windows in C:\WINDOWS, reached too through the administrative share and
+// drive Z:; folders that are links or hold them; Tessaron's own folder and
+// another program's.
+void LinksAndSpellings(bool nt)
+{
+    Reset();
+    FakeSystem = {nt, nt ? 6 : 4, nt ? 2 : 10, false};
+    fs.nt = nt;
+    fs.AddTree("C:\\WINDOWS\\SYSTEM");
+    fs.Spell("\\\\localhost\\c$", "C:");
+    fs.Spell("Z:\\wine\\drive_c", "C:");
+    fs.AddTree("Z:\\wine\\drive_c");
+    fs.AddTree("C:\\Else");
+    fs.Add("C:\\Linked", true, "C:\\Else");
+    for (const char *own : {"C:\\Own\\Tessaron.exe", "C:\\Own\\ReadMe.bak", "C:\\Own\\help\\index.html"})
+        fs.AddTree(own, false);
+    fs.AddTree("C:\\Other\\notes.txt", false);
+    fs.AddTree("C:\\FileLink");
+    fs.Add("C:\\FileLink\\ReadMe.txt", false, "C:\\Other\\notes.txt");
+    fs.AddTree("C:\\HelpLink");
+    fs.Add("C:\\HelpLink\\help", true, "C:\\Other");
+}
+
+TEST(SetupInstall, FoldersByIdentityThroughLinksAndOfOtherPrograms)
+{
+    const struct {
+        const char *typed;
+        bool nt;
+        InstallFolderCheck check;
+        const char *linked;  // the link named, or whether another program's folder is asked about
+    } cases[] = {
+        {"\\\\localhost\\c$\\windows", true, InstallFolderSystemPlace, ""},
+        {"\\\\localhost\\c$\\windows", false, InstallFolderAccepted, "ask"},  // 9x: by spelling alone
+        {"Z:\\wine\\drive_c\\WINDOWS\\SYSTEM\\", true, InstallFolderSystemPlace, ""},
+        {"C:\\WINDOWS.", false, InstallFolderSystemPlace, ""},
+        {"C:\\Linked", true, InstallFolderLink, "C:\\Linked"},
+        {"C:\\Linked\\", false, InstallFolderLink, "C:\\Linked"},
+        {"C:\\FileLink", true, InstallFolderLink, "C:\\FileLink\\ReadMe.txt"},
+        {"C:\\HelpLink", true, InstallFolderLink, "C:\\HelpLink\\help"},
+        {"C:\\HelpLink", false, InstallFolderAccepted, ""},  // 9x: no help pages
+        {"C:\\Own", true, InstallFolderAccepted, ""},
+        {"C:\\Other", true, InstallFolderAccepted, "ask"},
+        {"c:\\other\\", false, InstallFolderAccepted, "ask"},
+        {"C:\\New\\T", true, InstallFolderAccepted, ""},
+    };
+    for (const auto &c : cases) {
+        LinksAndSpellings(c.nt);
+        char linked[SetupPathSize] = "", question[SetupPathSize] = "";
+        EXPECT_EQ(CheckInstallFolder(FakeOps, c.typed, linked, sizeof linked), c.check) << c.typed << c.nt;
+        bool asks = c.check == InstallFolderAccepted && FormatForeignFolderQuestion(FakeOps, c.typed, question, sizeof question);
+        EXPECT_EQ(asks, strcmp(c.linked, "ask") == 0) << c.typed;
+        if (c.check == InstallFolderLink) {
+            EXPECT_STREQ(linked, c.linked) << c.typed;
+        }
+        EXPECT_TRUE(machine.log.empty()) << c.typed;  // nothing made, nothing shown
+    }
+    char text[2 * SetupPathSize];
+    LinksAndSpellings(true);
+    EXPECT_TRUE(FormatForeignFolderQuestion(FakeOps, "C:\\Other", text, sizeof text));
+    EXPECT_STREQ(text, "The folder C:\\Other already holds files of another program.  Files there with the same "
+                       "names as Tessaron's would be replaced, and removed again when Tessaron is uninstalled.\n\n"
+                       "Do you want to install Tessaron in this folder?");
+    // The uninstaller and the script in the Windows folder count too; the
+    // sequence refuses as the page does, before anything is made.
+    fs.AddTree("C:\\Else\\k.exe", false);
+    fs.Add("C:\\WINDOWS\\Kelvey.exe", false, "C:\\Else\\k.exe");
+    EXPECT_FALSE(RunInstallSequence(FakeOps, "C:\\New"));
+    EXPECT_EQ(machine.log, (std::vector<std::string>{
+                               "warn Tessaron cannot be installed there, because C:\\WINDOWS\\Kelvey.exe is a link to "
+                               "another place (a junction, a symbolic link or a mount point).  Please type a folder "
+                               "that neither is nor holds a link."}));
+    // Under code page 932 a folder whose last byte is a backslash's keeps
+    // it and gets one of its own.
+    UseLeadByteTest(Lead932);
+    LinksAndSpellings(true);
+    char folder[SetupPathSize];
+    EXPECT_TRUE(MakeInstallFolder("C:\\\x83\x5c", folder, sizeof folder));
+    EXPECT_STREQ(folder, "C:\\\x83\x5c\\");
+    EXPECT_EQ(CheckInstallFolder(FakeOps, "C:\\\x83\x5c"), InstallFolderAccepted);
+    EXPECT_EQ(CheckInstallFolder(FakeOps, "C:\\\x83"), InstallFolderNotAPath);
+    UseLeadByteTest(nullptr);
+}
+
+TEST(SetupInstall, AnEarlierInstallationIsProposedAndStaysListed)
+{
+    static char earlier[UninstallScriptSize];
+    BuildUninstallScript(earlier, sizeof earlier, "C:\\WINDOWS", "D:\\Apps\\T\\");
+    const struct {
+        bool registered;
+        std::string script, proposed;
+    } cases[] = {
+        {true, earlier, "D:\\Apps\\T"},
+        {false, earlier, "C:\\Tessaron"},
+        {true, "", "C:\\Tessaron"},
+        {true, std::string("Other") + strchr(earlier, '\r'), "C:\\Tessaron"},
+        {true, "Tessaron\r\n[EMPTY FOLDER] C:\\WINDOWS\\\r\n", "C:\\Tessaron"},
+        {true, "Tessaron\r\n[EMPTY FOLDER] D:\\Apps\\T\r\n", "C:\\Tessaron"},
+    };
+    for (const auto &c : cases) {
+        Reset();
+        machine.registered = c.registered;
+        machine.earlierScript = c.script;
+        char proposed[SetupPathSize];
+        ProposeInstallFolder(FakeOps, proposed, sizeof proposed);
+        EXPECT_EQ(proposed, c.proposed) << c.script.substr(0, 40);
+    }
+    // Installed elsewhere on the NT family: the script lists the earlier
+    // folder's own entries too, the uninstaller takes it whole, and the
+    // registered command quotes the script; the earlier folder is not
+    // asked about, whatever it holds.
+    Reset();
+    FakeSystem = {true, 5, 1, false};
+    machine.registered = true;
+    machine.earlierScript = earlier;
+    fs.AddTree("D:\\Apps\\T\\notes.txt", false);
+    char question[SetupPathSize];
+    EXPECT_FALSE(FormatForeignFolderQuestion(FakeOps, "D:\\Apps\\T", question, sizeof question));
+    EXPECT_TRUE(RunInstallSequence(FakeOps, "C:\\Tessaron"));
+    static char expected[2 * UninstallScriptSize];
+    BuildUninstallScript(expected, sizeof expected, "C:\\WINDOWS", "C:\\Tessaron\\", true);
+    EXPECT_EQ(machine.script.rfind(expected, 0), 0u);
+    for (const char *line : {"\r\n[FILE] D:\\Apps\\T\\Tessaron.exe\r\n", "\r\n[EMPTY FOLDER] D:\\Apps\\T\\\r\n",
+                             "\r\n[EMPTY FOLDER] D:\\Apps\\T\\help\\\r\n"})
+        EXPECT_NE(machine.script.find(line, strlen(expected) - 2), std::string::npos) << line;
+    static UninstallPlan plan;
+    ASSERT_TRUE(ReadUninstallScript(machine.script.data(), machine.script.size(), "C:\\WINDOWS", "C:\\WINDOWS\\SYSTEM",
+                                    &plan));
+    EXPECT_EQ(plan.count, 16 + HelpPageCount + 1 + 9 + HelpPageCount + 1);
+    EXPECT_EQ(plan.refusedCount, 0) << plan.refused;
+    EXPECT_NE(std::find(machine.log.begin(), machine.log.end(),
+                        "register Tessaron = C:\\WINDOWS\\kelvey.exe \"C:\\WINDOWS\\Tessaron - Uninstallation Data\""),
+              machine.log.end());
+
+    // Installed again in the same folder: the script lists it once.
+    Reset();
+    machine.registered = true;
+    machine.earlierScript = DefaultScript;
+    EXPECT_TRUE(RunInstallSequence(FakeOps, "C:\\Tessaron"));
+    EXPECT_EQ(machine.script, DefaultScript);
+
+    // A Start-up folder that is a link gets no shortcut, and a warning.
+    Reset();
+    fs.AddTree("C:\\Else");
+    fs.Add("C:\\WINDOWS\\Start Menu\\Programs\\StartUp", true, "C:\\Else");
+    EXPECT_TRUE(RunInstallSequence(FakeOps, "C:\\Tessaron"));
+    EXPECT_EQ(machine.log.back(), "warn The shortcut that starts Tessaron at log-on was not made, because "
+                                  "C:\\WINDOWS\\Start Menu\\Programs\\StartUp is a link to another place (a junction, "
+                                  "a symbolic link or a mount point).");
+    char command[SetupPathSize];
+    BuildUninstallString(command, sizeof command, "C:\\My Windows", true);
+    EXPECT_STREQ(command, "\"C:\\My Windows\\kelvey.exe\" \"C:\\My Windows\\Tessaron - Uninstallation Data\"");
 }
 
 }  // namespace
