@@ -29,6 +29,23 @@ inline bool HasDefragTool(const Platform &p)
     return IsNtVersionAtLeast(p, 5, 1);
 }
 
+// Shell32's own version (DllGetVersion); 4.0 where the library has no such
+// call (Windows 95 and NT 4.0 without the desktop update).
+struct ShellVersion {
+    int major;
+    int minor;
+};
+
+// Windows 2000 and ME brought Shell32 5.0, whose notification icons take
+// the keyboard: the larger icon record, NIM_SETVERSION 3, NIN_KEYSELECT and
+// NIM_SETFOCUS.  Both must say so: a system that reports an older Windows
+// (as Wine does when told to) gets the first record, whatever its Shell32.
+inline bool HasKeyboardTrayIcons(const Platform &p, const ShellVersion &shell)
+{
+    bool system = p.nt ? p.major >= 5 : (p.major > 4 || (p.major == 4 && p.minor >= 90));
+    return system && shell.major >= 5;
+}
+
 // The NT family's registry has links (keys that stand for another key),
 // opened as links with REG_OPTION_OPEN_LINK; 95, 98 and ME have none.
 inline bool HasRegistryLinks(const Platform &p)

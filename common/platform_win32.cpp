@@ -38,6 +38,41 @@ const Platform &CurrentPlatform(void)
     return platform;
 }
 
+// DllGetVersion's record: the first layout, which every version fills.
+struct DllVersionInfo {
+    DWORD cbSize;
+    DWORD dwMajorVersion;
+    DWORD dwMinorVersion;
+    DWORD dwBuildNumber;
+    DWORD dwPlatformID;
+};
+typedef HRESULT(CALLBACK *DllGetVersionFunction)(DllVersionInfo *);
+
+const ShellVersion &CurrentShellVersion(void)
+{
+    static ShellVersion shell;
+    static bool known;
+    if (!known) {
+        known = true;
+        shell.major = 4;  // the first Shell32 has no DllGetVersion
+        shell.minor = 0;
+        DllGetVersionFunction get =
+            (DllGetVersionFunction)FindSystemFunction("shell32.dll", "DllGetVersion");
+        DllVersionInfo info = {};
+        info.cbSize = sizeof info;
+        if (get != NULL && get(&info) == S_OK) {
+            shell.major = (int)info.dwMajorVersion;
+            shell.minor = (int)info.dwMinorVersion;
+        }
+    }
+    return shell;
+}
+
+bool KeyboardTrayIcons(void)
+{
+    return HasKeyboardTrayIcons(CurrentPlatform(), CurrentShellVersion());
+}
+
 static bool GetFolder(UINT(WINAPI *get)(LPSTR, UINT), char *buffer, size_t size)
 {
     UINT n = get(buffer, (UINT)size);

@@ -11,6 +11,11 @@
 // system has it.
 const Platform &CurrentPlatform(void);
 
+// Shell32's version, asked once (the library is loaded for it), and
+// whether the tray icons take the keyboard (HasKeyboardTrayIcons).
+const ShellVersion &CurrentShellVersion(void);
+bool KeyboardTrayIcons(void);
+
 // A function that not every system has, looked up at run time in a system
 // library, which is loaded if need be and stays loaded; null when either
 // is missing.  The caller casts it to the function's own type.

@@ -103,6 +103,59 @@ bool HelpPageFromHelpPath(const char *helpPath, int context, char *out, size_t s
     return true;
 }
 
+// ---- Access keys -----------------------------------------------------------
+
+static bool IsLetter(char c)
+{
+    return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z');
+}
+
+static int LetterIndex(char c)
+{
+    return (c >= 'a' ? c - 'a' : c - 'A');
+}
+
+// The position of the key: a free letter by the order of AddAccessKey, or
+// the preferred (else the first) letter when none is free; -1 without one.
+static long ChooseAccessKey(const char *text, size_t preferred, const AccessKeys &keys)
+{
+    size_t length = strlen(text);
+    auto isFree = [&](size_t i) { return IsLetter(text[i]) && !keys.taken[LetterIndex(text[i])]; };
+    if (preferred < length && isFree(preferred))
+        return (long)preferred;
+    for (size_t i = 0; i < length; i++)
+        if (isFree(i) && (i == 0 || !IsLetter(text[i - 1])))
+            return (long)i;
+    for (size_t i = 0; i < length; i++)
+        if (isFree(i))
+            return (long)i;
+    if (preferred < length && IsLetter(text[preferred]))
+        return (long)preferred;
+    for (size_t i = 0; i < length; i++)
+        if (IsLetter(text[i]))
+            return (long)i;
+    return -1;
+}
+
+bool AddAccessKey(const char *text, size_t preferred, AccessKeys *keys, char *out, size_t size)
+{
+    long key = ChooseAccessKey(text, preferred, *keys);
+    size_t length = strlen(text);
+    if (length + (key >= 0 ? 2 : 1) > size) {
+        if (size > 0)
+            out[0] = '\0';
+        return false;
+    }
+    size_t at = key >= 0 ? (size_t)key : length;
+    memcpy(out, text, at);
+    if (key >= 0) {
+        out[at] = '&';
+        keys->taken[LetterIndex(text[at])] = true;
+    }
+    memcpy(out + at + (key >= 0 ? 1 : 0), text + at, length - at + 1);
+    return true;
+}
+
 // ---- Tray menu -----------------------------------------------------------
 
 const char *DriveTypeWord(char letter, unsigned driveType)
@@ -146,20 +199,25 @@ int TrayMenuLayout(unsigned long driveMask, DriveTypeQuery driveType,
     static const struct {
         int id;
         const char *text;  // null: a separator
+        size_t key;        // the letter each would rather have
     } FixedItems[] = {
-        {ItemOpen, "Open..."},
-        {0, NULL},
-        {ItemMaintenance, "AutoMaintenance..."},
-        {0, NULL},
-        {ItemOptions, "Options..."},
-        {0, NULL},
-        {ItemHelpTopics, "Help Topics"},
-        {0, NULL},
-        {ItemAbout, "About Tessaron..."},
-        {0, NULL},
-        {ItemExit, "Exit"},
+        {ItemOpen, "Open...", 0},
+        {0, NULL, 0},
+        {ItemMaintenance, "AutoMaintenance...", 4},
+        {0, NULL, 0},
+        {ItemOptions, "Options...", 1},
+        {0, NULL, 0},
+        {ItemHelpTopics, "Help Topics", 0},
+        {0, NULL, 0},
+        {ItemAbout, "About Tessaron...", 0},
+        {0, NULL, 0},
+        {ItemExit, "Exit", 1},
     };
+    static const size_t DriveLetterAt = 6;  // "Drive C:\ ..."
 
+    // The drives first: a drive has no better key than its letter.
+    AccessKeys keys = {};
+    char text[MenuLabelSize];
     int count = 0;
     for (int index = 0; index < 26; index++) {
         if ((driveMask & (1ul << index)) == 0)
@@ -169,12 +227,16 @@ int TrayMenuLayout(unsigned long driveMask, DriveTypeQuery driveType,
         DriveRoot(letter, root);
         char label[MenuLabelSize];
         DriveLabel(letter, driveType(root), label);
-        PutEntry(&entries[count++], ItemFirstDrive + index, label);
+        AddAccessKey(label, DriveLetterAt, &keys, text, sizeof text);
+        PutEntry(&entries[count++], ItemFirstDrive + index, text);
     }
     if (count > 0)
         PutEntry(&entries[count++], 0, NULL);
-    for (const auto &item : FixedItems)
-        PutEntry(&entries[count++], item.id, item.text);
+    for (const auto &item : FixedItems) {
+        if (item.text != NULL)
+            AddAccessKey(item.text, item.key, &keys, text, sizeof text);
+        PutEntry(&entries[count++], item.id, item.text != NULL ? text : NULL);
+    }
     return count;
 }
 
@@ -355,15 +417,54 @@ bool BuildToolCommand(const SettingsRecord &settings, ToolKind kind, char *out, 
 
 TrayMouseAction DecideTrayMouse(int iconId, int mouseMessage)
 {
-    TrayMouseAction action = {TrayMouseKind::Nothing, ToolKind::Explorer};
-    if (mouseMessage == MouseRightUp) {
-        if (iconId == IconMain)
-            action.kind = TrayMouseKind::PostTrayMenu;
-        else if (iconId == IconQuickAccess)
-            action.kind = TrayMouseKind::PostQuickAccessMenu;
-    } else if (mouseMessage == MouseLeftDown) {
-        if (ToolForIcon(iconId, &action.tool))
-            action.kind = TrayMouseKind::Launch;
-    }
+    TrayMouseAction action = {TrayMouseKind::Nothing, ToolKind::Explorer, false};
+    action.keyboard = mouseMessage == TrayKeySelect || mouseMessage == TrayContextMenu;
+    bool menu = mouseMessage == MouseRightUp || action.keyboard;
+    bool launch = mouseMessage == MouseLeftDown || mouseMessage == TrayKeySelect;
+    if (menu && iconId == IconMain)
+        action.kind = TrayMouseKind::PostTrayMenu;
+    else if (menu && iconId == IconQuickAccess)
+        action.kind = TrayMouseKind::PostQuickAccessMenu;
+    else if (launch && ToolForIcon(iconId, &action.tool))
+        action.kind = TrayMouseKind::Launch;
     return action;
+}
+
+bool RepeatsTrayAction(const TrayActionMemory &last, int iconId, uint32_t now, uint32_t limit)
+{
+    if (last.iconId == 0 || last.iconId != iconId)
+        return false;
+    // 32 bits, as the system's tick count, which wraps after 49.7 days.
+    return last.running || (uint32_t)(now - last.endedAt) < limit;
+}
+
+// ---- Icons the shell refused ------------------------------------------------
+
+static unsigned IconBit(int iconId)
+{
+    return iconId >= 0 && iconId < 32 ? 1u << iconId : 0;
+}
+
+void NoteTrayAnswer(TrayIconAnswers *answers, int operation, int iconId, bool accepted)
+{
+    unsigned bit = IconBit(iconId);
+    if (operation == TrayAdd && accepted) {
+        answers->present |= bit;
+        answers->refused &= ~bit;
+    } else if (operation == TrayAdd && (answers->present & bit) == 0) {
+        answers->refused |= bit;
+    } else if (operation == TrayDelete) {
+        answers->present &= ~bit;
+        answers->refused &= ~bit;
+    }
+}
+
+TrayPlan RefusedTrayCalls(const TrayPlan &addPlan, const TrayIconAnswers &answers)
+{
+    TrayPlan plan = {};
+    plan.operation = addPlan.operation;
+    for (int i = 0; i < addPlan.count; i++)
+        if (answers.refused & IconBit(addPlan.calls[i].iconId))
+            plan.calls[plan.count++] = addPlan.calls[i];
+    return plan;
 }

@@ -4,6 +4,7 @@
 // icons.  Portable: no <windows.h>; the Win32 shell only carries them out.
 #pragma once
 #include <stddef.h>
+#include <stdint.h>
 
 #include "settings.h"
 
@@ -30,6 +31,21 @@ bool HelpPathFromModulePath(const char *modulePath, char *out, size_t size);
 // False (out empty) when it does not fit.
 bool HelpPageFromHelpPath(const char *helpPath, int context, char *out, size_t size);
 
+// ---- Access keys -----------------------------------------------------------
+
+// The letters A to Z that items of one menu have taken as access keys.
+struct AccessKeys {
+    bool taken[26];
+};
+
+// Copies text into out with "&" before its access key: the first of its
+// letters, in this order, that no earlier item took: the one at preferred,
+// the first letters of its words, then every other letter.  The letter is
+// then taken.  When every letter is taken, the one at preferred serves all
+// the same (the menu then steps through the items that share it); a text
+// without letters gets no key.  False (out empty) when it does not fit.
+bool AddAccessKey(const char *text, size_t preferred, AccessKeys *keys, char *out, size_t size);
+
 // ---- Tray menu -----------------------------------------------------------
 
 // The system's drive type numbers (GetDriveTypeA).
@@ -49,7 +65,7 @@ const char *DriveTypeWord(char letter, unsigned driveType);
 enum { DriveRootSize = 4, MenuLabelSize = 64 };
 // "C:\" for 'C'.
 void DriveRoot(char letter, char out[DriveRootSize]);
-// "Drive C:\ [Hard Disk]".
+// "Drive C:\ [Hard Disk]", without an access key.
 void DriveLabel(char letter, unsigned driveType, char out[MenuLabelSize]);
 
 // Asks the type of the drive whose root is given, e.g. "C:\".
@@ -62,7 +78,11 @@ struct MenuEntry {
 };
 
 // One drive item per bit of the mask (bit 0 = A:), a separator if any
-// drive was listed, then the fixed items.
+// drive was listed, then the fixed items.  Every item has an access key:
+// the drives their letters ("Drive &C:\ [Hard Disk]"), then the fixed
+// items theirs ("&Open...", "Auto&Maintenance...", "O&ptions...", "&Help
+// Topics", "&About Tessaron...", "E&xit"), or another of their letters
+// where a drive took that one (AddAccessKey).
 enum { TrayMenuMaxEntries = 26 + 1 + 11 };
 int TrayMenuLayout(unsigned long driveMask, DriveTypeQuery driveType,
                    MenuEntry entries[TrayMenuMaxEntries]);
@@ -153,11 +173,46 @@ const char *ToolProgram(const SettingsRecord &settings, ToolKind kind);
 // buffer of that size always holds it; false (out empty) otherwise.
 bool BuildToolCommand(const SettingsRecord &settings, ToolKind kind, char *out, size_t size);
 
-// What a mouse message over a tray icon does.
-enum { MouseLeftDown = 0x0201, MouseRightUp = 0x0205 };
+// What a mouse message over a tray icon does, and the keyboard's
+// notifications where the icons take the keyboard: NIN_KEYSELECT (Enter or
+// Space) is the icon's primary action, WM_CONTEXTMENU (the menu key) opens
+// the main and quick access icons' menus.
+enum {
+    MouseLeftDown = 0x0201,
+    MouseRightUp = 0x0205,
+    TrayContextMenu = 0x007B,  // WM_CONTEXTMENU
+    TrayKeySelect = 0x0401     // NIN_KEYSELECT
+};
 enum class TrayMouseKind { Nothing, PostTrayMenu, PostQuickAccessMenu, Launch };
 struct TrayMouseAction {
     TrayMouseKind kind;
     ToolKind tool;  // for Launch
+    bool keyboard;  // asked for by the keyboard
 };
 TrayMouseAction DecideTrayMouse(int iconId, int mouseMessage);
+
+// The last action taken from a tray icon.  The shell may send NIN_KEYSELECT
+// twice for one Enter, and with the keyboard version it follows every
+// right-button release with WM_CONTEXTMENU: each must act only once.
+struct TrayActionMemory {
+    int iconId;             // 0: none yet
+    uint32_t endedAt;       // tick count (ms) when its action ended
+    bool running;           // its action has not ended (a message box is open)
+};
+// Whether a keyboard action on iconId at tick now repeats the last action:
+// the same icon, still running or ended less than limit ms ago.
+bool RepeatsTrayAction(const TrayActionMemory &last, int iconId, uint32_t now, uint32_t limit);
+
+// ---- Icons the shell refused ------------------------------------------------
+
+// What the shell answered, one bit per icon id: the icons it holds, and
+// those whose add it refused (a busy shell at log-on), to be asked again.
+struct TrayIconAnswers {
+    unsigned present;
+    unsigned refused;
+};
+// After the shell answered one call.  A refused add of an icon it holds is
+// no refusal: adding an icon that is there always fails.
+void NoteTrayAnswer(TrayIconAnswers *answers, int operation, int iconId, bool accepted);
+// The calls of an add plan whose icons the shell refused.
+TrayPlan RefusedTrayCalls(const TrayPlan &addPlan, const TrayIconAnswers &answers);

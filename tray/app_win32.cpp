@@ -26,7 +26,7 @@ static const char WindowClassName[] = "Win32Generic";
 static const char WindowTitle[] = "Tessaron";
 const char BoxTitle[] = "Tessaron";
 
-enum { FreeSpaceTimer = 1, FreeSpaceInterval = 30000, MenuOpenDelay = 200 };
+enum { FreeSpaceInterval = 30000, MenuOpenDelay = 200 };
 
 // ---- Help ----------------------------------------------------------------
 
@@ -160,6 +160,7 @@ static void TrayMenuCommand(HWND window)
     int item = (int)TrackPopupMenu(TrayMenu, TPM_RETURNCMD | TPM_RIGHTBUTTON, cursor.x, cursor.y, 0,
                                    window, NULL);
     PostMessageA(window, WM_NULL, 0, 0);
+    TrayMenuClosed(window, IconMain);
     TrayMenuChoice(window, item);
     QuickAccessMenuCommand(window);
 }
@@ -232,7 +233,12 @@ static LRESULT CALLBACK MainWindowProc(HWND window, UINT message, WPARAM wParam,
         CloseMainWindow(window);
         return 0;
     case WM_TIMER:
-        CheckFreeSpace();
+        if (wParam == FreeSpaceTimer)
+            CheckFreeSpace();
+        RetryRefusedTrayIcons(window, wParam);
+        return 0;
+    case WM_DISPLAYCHANGE:
+        CaptureDesktopRect();  // dialogs opened from now on centre on the new screen
         return 0;
     case WM_DESTROY:
         PostQuitMessage(0);
@@ -254,7 +260,7 @@ static LRESULT CALLBACK MainWindowProc(HWND window, UINT message, WPARAM wParam,
         return DefWindowProcA(window, message, wParam, lParam);
     default:
         if (IsShellRestartMessage(message)) {
-            UpdateTrayIcons(window, NIM_ADD);  // a new taskbar has none of them
+            AddIconsToNewTaskbar(window);
             return 0;
         }
         return DefWindowProcA(window, message, wParam, lParam);
@@ -338,6 +344,10 @@ static void SetLastRunDaysToToday(void)
 
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE previous, LPSTR, int)
 {
+    // One Tessaron at a time: a second start ends before it adds an icon,
+    // reminds or writes anything.
+    if (FindWindowA(WindowClassName, WindowTitle) != NULL)
+        return 0;
     AppInstance = instance;
     ResetStartValues();
     SetLastRunDaysToToday();

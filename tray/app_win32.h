@@ -31,19 +31,28 @@ void ShowHelpTopic(HWND owner, int *result, int topic);
 void OpenExplorerAt(const char *target, bool reportFailure);
 
 // trayicons_win32.cpp
+enum { FreeSpaceTimer = 1, IconRetryTimer = 2 };  // the main window's timers
 // The icon's image drawn for the small size of this display (the tray's
 // slot: 16 pixels at 100 percent, 24 at 150), not the large one shrunk.
 HICON LoadSmallIcon(int iconId);
 void LoadTrayIcons(void);          // the eight tray icons, at start-up
 // The loaded icon for a tray icon id (5..11, 15); null for other ids.
 HICON TrayIconHandle(int iconId);
+// Icons whose add the shell refuses are asked for again: every second
+// (IconRetryTimer) in the first minute after start-up, and at every tick of
+// FreeSpaceTimer, both calling RetryRefusedTrayIcons.
 void UpdateTrayIcons(HWND window, DWORD operation);
+void RetryRefusedTrayIcons(HWND window, UINT_PTR timer);
 void HandleTrayMouse(int iconId, int mouseMessage);
+// A menu opened from the icon has closed: when the keyboard opened it, the
+// focus goes back to the tray (NIM_SETFOCUS).
+void TrayMenuClosed(HWND window, int iconId);
 void LaunchTool(ToolKind tool);
 // The shell's "TaskbarCreated" message, sent when the taskbar (re)starts:
-// the main window adds its icons again on it.
+// the main window adds its icons again on it (AddIconsToNewTaskbar).
 void WatchShellRestart(void);
 bool IsShellRestartMessage(UINT message);
+void AddIconsToNewTaskbar(HWND window);
 
 // toolstart_win32.cpp
 // The NT system the tools run on, its drives as they are now; null on

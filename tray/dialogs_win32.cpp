@@ -3,6 +3,7 @@
 
 #include <commctrl.h>
 #include <stddef.h>
+#include <string.h>
 
 #include "app_win32.h"
 #include "dialogs.h"
@@ -73,6 +74,82 @@ void AddToolTips(HWND toolTips, HWND dialog, const DialogTip *tips, size_t count
         tool.lpszText = (LPSTR)tips[i].text;
         SendMessageA(toolTips, TTM_ADDTOOLA, 0, (LPARAM)&tool);
     }
+}
+
+// ---- Focus on the labels of textless check boxes -------------------------
+
+// WM_QUERYUISTATE and its flag, from Windows 2000 on; earlier systems
+// answer 0 and always show the focus.
+enum { QueryUiState = 0x0129, HideFocus = 0x1 };
+
+static bool SameText(HWND a, HWND b)
+{
+    char textA[128] = "", textB[128] = "";
+    SendMessageA(a, WM_GETTEXT, sizeof textA, (LPARAM)textA);
+    SendMessageA(b, WM_GETTEXT, sizeof textB, (LPARAM)textB);
+    return textA[0] != '\0' && strncmp(textA, textB, sizeof textA) == 0;
+}
+
+// A check box with its own label just before it: the same words.
+static bool IsLabelledBox(HWND box)
+{
+    HWND label = GetWindow(box, GW_HWNDPREV);
+    return label != NULL && (SendMessageA(box, WM_GETDLGCODE, 0, 0) & DLGC_BUTTON) != 0 &&
+           (GetWindowLongA(box, GWL_STYLE) & BS_TYPEMASK) == BS_AUTOCHECKBOX &&
+           (SendMessageA(label, WM_GETDLGCODE, 0, 0) & DLGC_STATIC) != 0 && SameText(box, label);
+}
+
+// Round the label, one pixel clear of it, in the dialog's client area.
+static RECT LabelRing(HWND box)
+{
+    RECT ring = {};
+    HWND label = GetWindow(box, GW_HWNDPREV);
+    GetWindowRect(label, &ring);
+    MapWindowPoints(NULL, GetParent(box), (POINT *)&ring, 2);
+    InflateRect(&ring, 2, 1);
+    return ring;
+}
+
+static void RedrawLabelRing(HWND box)
+{
+    RECT ring = LabelRing(box);
+    // The label within the ring is painted again too.
+    RedrawWindow(GetParent(box), &ring, NULL, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN);
+}
+
+static LRESULT CALLBACK LabelledBoxProc(HWND box, UINT message, WPARAM wParam, LPARAM lParam)
+{
+    WNDPROC original = (WNDPROC)GetWindowLongPtrA(box, GWLP_USERDATA);
+    LRESULT result = CallWindowProcA(original, box, message, wParam, lParam);
+    if (message == WM_SETFOCUS || message == WM_KILLFOCUS)
+        RedrawLabelRing(box);
+    return result;
+}
+
+void ShowFocusOnLabels(HWND dialog)
+{
+    for (HWND box = GetWindow(dialog, GW_CHILD); box != NULL; box = GetWindow(box, GW_HWNDNEXT)) {
+        if (!IsLabelledBox(box))
+            continue;
+        SetWindowLongPtrA(box, GWLP_USERDATA, GetWindowLongPtrA(box, GWLP_WNDPROC));
+        SetWindowLongPtrA(box, GWLP_WNDPROC, (LONG_PTR)LabelledBoxProc);
+    }
+}
+
+BOOL PaintLabelFocus(HWND dialog)
+{
+    PAINTSTRUCT paint;
+    HDC dc = BeginPaint(dialog, &paint);
+    HWND focus = GetFocus();
+    // Shown when the dialog shows focus at all: from Windows 2000 on, not
+    // before the keyboard is used.
+    if (focus != NULL && GetParent(focus) == dialog && IsLabelledBox(focus) &&
+        (SendMessageA(dialog, QueryUiState, 0, 0) & HideFocus) == 0) {
+        RECT ring = LabelRing(focus);
+        DrawFocusRect(dc, &ring);
+    }
+    EndPaint(dialog, &paint);
+    return TRUE;
 }
 
 void ShowDialogHelp(HWND dialog, int topic)

@@ -61,6 +61,16 @@ HWND StartToolTips(HWND dialog);
 // Registers one tool per table entry, in table order.
 void AddToolTips(HWND toolTips, HWND dialog, const DialogTip *tips, size_t count);
 
+// Check boxes that look textless: the box alone, 8x12, with its words as
+// its own text (what a screen reader names it by, hidden by its size) and
+// shown by a static label just before it in the template, which a click
+// does not toggle.  Its own focus rectangle would go round the hidden
+// text, so the label's is drawn instead: ShowFocusOnLabels in
+// WM_INITDIALOG finds such boxes (a label of the same words just before
+// them), and the dialog's WM_PAINT is PaintLabelFocus.
+void ShowFocusOnLabels(HWND dialog);
+BOOL PaintLabelFocus(HWND dialog);
+
 // Help on the dialog's own context (its template number); it stays open.
 void ShowDialogHelp(HWND dialog, int topic);
 // F1 (WM_HELP): the dialog's page where help opens as pages; elsewhere

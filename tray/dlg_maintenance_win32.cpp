@@ -48,10 +48,13 @@ static INT_PTR CALLBACK MaintenanceProc(HWND dialog, UINT message, WPARAM wParam
         MaintenanceToolTips = StartToolTips(dialog);
         FillMaintenance(dialog);
         AddToolTips(MaintenanceToolTips, dialog, MaintenanceTips, ARRAYSIZE(MaintenanceTips));
+        ShowFocusOnLabels(dialog);
         return TRUE;
     case WM_SHOWWINDOW:
         CentreDialog(dialog);
         return TRUE;
+    case WM_PAINT:
+        return PaintLabelFocus(dialog);
     case WM_HELP:
         return DialogF1Help(dialog, IDD_MAINTENANCE);
     case WM_COMMAND:

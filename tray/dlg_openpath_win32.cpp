@@ -50,10 +50,13 @@ static INT_PTR CALLBACK OpenPathProc(HWND dialog, UINT message, WPARAM wParam, L
         SetDlgItemTextA(dialog, IDC_OPENPATH_PATH, "");
         CheckDlgButton(dialog, IDC_OPENPATH_ADD, BST_UNCHECKED);
         AddToolTips(OpenPathToolTips, dialog, OpenPathTips, ARRAYSIZE(OpenPathTips));
+        ShowFocusOnLabels(dialog);
         return TRUE;
     case WM_SHOWWINDOW:
         CentreDialog(dialog);
         return TRUE;
+    case WM_PAINT:
+        return PaintLabelFocus(dialog);
     case WM_HELP:
         return DialogF1Help(dialog, IDD_OPENPATH);
     case WM_COMMAND:

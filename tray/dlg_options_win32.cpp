@@ -64,10 +64,13 @@ static INT_PTR CALLBACK OptionsProc(HWND dialog, UINT message, WPARAM wParam, LP
         FillOptions(dialog);
         OptionsToolTips = StartToolTips(dialog);
         AddToolTips(OptionsToolTips, dialog, OptionsTips, ARRAYSIZE(OptionsTips));
+        ShowFocusOnLabels(dialog);
         return TRUE;
     case WM_SHOWWINDOW:
         CentreDialog(dialog);
         return TRUE;
+    case WM_PAINT:
+        return PaintLabelFocus(dialog);
     case WM_HELP:
         return DialogF1Help(dialog, IDD_OPTIONS);
     case WM_COMMAND:

@@ -17,6 +17,39 @@ bool QuickAccessFilePath(const char *windowsDir, char *out, size_t size)
     return size != 0 && out[0] != '\0';
 }
 
+// Copies text into out, each "&" written twice (doubling) or each "&&"
+// once (halving).
+static bool CopyAmpersands(const char *text, bool doubling, char *out, size_t size)
+{
+    size_t n = 0;
+    for (const char *p = text; *p != '\0'; p++) {
+        if (!doubling && p[0] == '&' && p[1] == '&')
+            p++;
+        size_t count = doubling && *p == '&' ? 2 : 1;
+        if (n + count >= size) {
+            if (size > 0)
+                out[0] = '\0';
+            return false;
+        }
+        while (count-- > 0)
+            out[n++] = *p;
+    }
+    if (size == 0)
+        return false;
+    out[n] = '\0';
+    return true;
+}
+
+bool QuickAccessMenuText(const char *entry, char *out, size_t size)
+{
+    return CopyAmpersands(entry, true, out, size);
+}
+
+bool QuickAccessEntryFromMenuText(const char *text, char *out, size_t size)
+{
+    return CopyAmpersands(text, false, out, size);
+}
+
 // The reader proper.  midPiece tells whether the file ended (or hit its
 // Ctrl-Z) inside a piece that no LF closed.
 static long ScanEntries(FILE *file, long maxEntries, QuickAccessEntrySink sink,

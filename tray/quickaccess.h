@@ -34,6 +34,16 @@ long ReadQuickAccessEntries(FILE *file, long maxEntries,
 // (a NUL byte inside would cut it).
 bool QuickAccessEntryUsable(const char *text, size_t length);
 
+// A menu takes "&" as the mark of an access key: an entry's menu text has
+// each "&" doubled, so that "C:\Tom & Jerry" shows as itself and no entry
+// gets a key by chance; the entry comes back from that text by halving
+// them.  Each holds any entry whole: an entry of at most 2047 characters
+// needs a menu text buffer of QuickAccessMenuTextSize.  False (out empty)
+// when out is too small.
+enum { QuickAccessMenuTextSize = 2 * (QuickAccessPieceSize - 1) + 1 };
+bool QuickAccessMenuText(const char *entry, char *out, size_t size);
+bool QuickAccessEntryFromMenuText(const char *text, char *out, size_t size);
+
 // True when path can be stored as one entry: not empty, no CR, LF or
 // Ctrl-Z (they would split the line or hide every later one), and short
 // enough to come back as one piece.

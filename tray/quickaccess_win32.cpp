@@ -31,7 +31,9 @@ static bool AddEntryItem(void *context, const char *text, size_t length)
     UINT flags = MF_STRING;
     if (!QuickAccessEntryUsable(text, length))
         flags |= MF_GRAYED;
-    if (!AppendMenuA(QuickAccessMenu, flags, *nextId, text))
+    static char menuText[QuickAccessMenuTextSize];  // always fits: an entry is a piece
+    QuickAccessMenuText(text, menuText, sizeof menuText);
+    if (!AppendMenuA(QuickAccessMenu, flags, *nextId, menuText))
         return false;
     ++*nextId;
     return true;
@@ -63,10 +65,12 @@ void RebuildQuickAccessMenu(void)
 
 static void OpenQuickAccessEntry(UINT id)
 {
-    // Holds any entry whole, where OpenPathText would cut it at 511.
+    // Hold any entry whole, where OpenPathText would cut it at 511.
+    static char menuText[QuickAccessMenuTextSize];
     static char entry[QuickAccessPieceSize];
-    entry[0] = '\0';
-    GetMenuStringA(QuickAccessMenu, id, entry, sizeof entry, MF_BYCOMMAND);
+    menuText[0] = '\0';
+    GetMenuStringA(QuickAccessMenu, id, menuText, sizeof menuText, MF_BYCOMMAND);
+    QuickAccessEntryFromMenuText(menuText, entry, sizeof entry);
     OpenExplorerAt(entry, false);  // a failed start shows nothing here
 }
 
@@ -77,6 +81,7 @@ void ShowQuickAccessMenu(POINT cursor)
     // Left button only, unlike the tray menu.
     UINT id = (UINT)TrackPopupMenu(QuickAccessMenu, TPM_RETURNCMD, cursor.x, cursor.y, 0,
                                    MainWindow, NULL);
+    TrayMenuClosed(MainWindow, IconQuickAccess);
     if (id >= ItemFirstQuickAccessEntry)
         OpenQuickAccessEntry(id);
     else if (id == ItemQuickAccessClear)

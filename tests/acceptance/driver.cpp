@@ -119,6 +119,7 @@ void EndStartedProcesses()
 // ---------------------------------------------------------------- the shell's windows
 CRITICAL_SECTION LogLock;
 std::vector<TrayCall> TrayLog;
+bool RefuseFirstAdds;
 std::vector<HelpCall> HelpLog;
 HWND OurTray;
 HWND OurHelp;
@@ -146,13 +147,20 @@ LRESULT RecordTrayCall(WPARAM wParam, const COPYDATASTRUCT *data)
         call.id = notify->id;
         call.flags = notify->flags;
         call.callbackMessage = notify->callbackMessage;
+        call.version = notify->version;
         char tip[512] = "";
         WideCharToMultiByte(CP_ACP, 0, notify->tip, -1, tip, sizeof tip, nullptr, nullptr);
         tip[sizeof tip - 1] = '\0';
         call.tip = tip;
         EnterCriticalSection(&LogLock);
+        if (RefuseFirstAdds && call.operation == NIM_ADD)
+            call.refused = std::none_of(TrayLog.begin(), TrayLog.end(), [&](const TrayCall &earlier) {
+                return earlier.operation == NIM_ADD && earlier.id == call.id;
+            });
         TrayLog.push_back(call);
         LeaveCriticalSection(&LogLock);
+        if (call.refused)
+            return FALSE;
     }
     // Wine's tray shows the icon and sends the mouse messages to the program.
     return ForwardToRealTray(OurTray, wParam, data);
@@ -1359,6 +1367,23 @@ void PressEnterInConsole(HWND console)
     PostMessageA(console, WM_KEYUP, VK_RETURN, 0xC01C0001);
 }
 
+// ---------------------------------------------------------------- display
+void ChangeDisplaySize(int width, int height)
+{
+    Step("display size %dx%d", width, height);
+    DEVMODEA mode = {};
+    mode.dmSize = sizeof mode;
+    mode.dmPelsWidth = (DWORD)width;
+    mode.dmPelsHeight = (DWORD)height;
+    mode.dmFields = DM_PELSWIDTH | DM_PELSHEIGHT;
+    LONG result = ChangeDisplaySettingsA(&mode, 0);
+    RECT desktop = {};
+    if (result != DISP_CHANGE_SUCCESSFUL ||
+        !WaitFor([&] { return GetWindowRect(GetDesktopWindow(), &desktop) && desktop.right == width &&
+                              desktop.bottom == height; }))
+        Fail("the display did not change to %dx%d (result %ld)", width, height, (long)result);
+}
+
 // ---------------------------------------------------------------- Windows version
 void UseWindowsVersion(const char *version)
 {
@@ -1452,6 +1477,21 @@ template <class Call> std::vector<Call> WaitLog(const std::vector<Call> &log, si
     return calls;
 }
 }  // namespace
+
+void RefuseFirstTrayAdds()
+{
+    Step("the tray refuses the first add of each icon");
+    EnterCriticalSection(&LogLock);
+    RefuseFirstAdds = true;
+    LeaveCriticalSection(&LogLock);
+}
+
+void SendTrayNotification(const Program &tessaron, int iconId, UINT message)
+{
+    Step("tray notification as the shell sends it: icon %d, message 0x%X", iconId, message);
+    if (!SendNotifyMessageA(tessaron.window, TrayNotifyMessage, (WPARAM)iconId, (LPARAM)message))
+        Fail("cannot send the tray notification to Tessaron");
+}
 
 std::vector<TrayCall> TrayCalls() { return CopyLog(TrayLog); }
 std::vector<TrayCall> WaitTrayCalls(size_t count) { return WaitLog(TrayLog, count, "tray icon calls:"); }

@@ -414,6 +414,11 @@ std::vector<std::string> WaitRecorderLines(const char *name, size_t count, bool 
 HWND WaitConsoleWindow();
 void PressEnterInConsole(HWND console);
 
+// ---------------------------------------------------------------- display
+// Changes the size of Wine's desktop (ChangeDisplaySettings), as a new
+// display would; the programs get WM_DISPLAYCHANGE.
+void ChangeDisplaySize(int width, int height);
+
 // ---------------------------------------------------------------- Windows version
 // The version Wine reports to the programs started from now on (value
 // Version of HKCU\Software\Wine): "win98" (every scenario starts with it),
@@ -438,16 +443,24 @@ void DeleteRegistryKey(HKEY root, const char *key);  // with its subkeys; absent
 // ---------------------------------------------------------------- shell logs
 // One Shell_NotifyIcon call as the tray received it.
 struct TrayCall {
-    DWORD operation;  // NIM_ADD 0, NIM_MODIFY 1, NIM_DELETE 2
+    DWORD operation;  // NIM_ADD 0, NIM_MODIFY 1, NIM_DELETE 2, NIM_SETFOCUS 3, NIM_SETVERSION 4
     HWND window;
     UINT id;
     UINT flags;
     UINT callbackMessage;
     std::string tip;
+    UINT version;   // NIM_SETVERSION's; 0 from a record too small to carry it
+    bool refused;   // by RefuseFirstTrayAdds, not passed on
 };
 std::vector<TrayCall> TrayCalls();
 std::vector<TrayCall> WaitTrayCalls(size_t count);
 void ClearTrayCalls();
+// From now on the tray answers the first NIM_ADD of each icon id with
+// FALSE, as a shell busy at log-on may, and passes it on to no tray.
+void RefuseFirstTrayAdds();
+// Sends a notification as the shell does (SendNotifyMessage, not posted):
+// the icon id and the mouse message or NIN_KEYSELECT ...
+void SendTrayNotification(const Program &tessaron, int iconId, UINT message);
 // One WinHelp request.
 struct HelpCall {
     HWND caller;
@@ -478,6 +491,23 @@ std::string ScreenshotFolder();
 void SaveScreenshot(const RECT &area, const char *name, int scale = 1);
 // The window as it shows, frame included.
 void SaveWindowScreenshot(HWND window, const char *name);
+// The pixels that paint leaves in a memory bitmap of this size.
+template <class Paint> std::vector<COLORREF> Pixels(int width, int height, Paint paint)
+{
+    HDC screen = GetDC(nullptr), memory = CreateCompatibleDC(screen);
+    HBITMAP bitmap = CreateCompatibleBitmap(screen, width, height);
+    HGDIOBJ old = SelectObject(memory, bitmap);
+    paint(memory, screen);
+    std::vector<COLORREF> pixels;
+    for (int y = 0; y < height; y++)
+        for (int x = 0; x < width; x++)
+            pixels.push_back(GetPixel(memory, x, y));
+    SelectObject(memory, old);
+    DeleteObject(bitmap);
+    DeleteDC(memory);
+    ReleaseDC(nullptr, screen);
+    return pixels;
+}
 // Wine's own taskbar, where the icons are shown (not the driver's
 // Shell_TrayWnd), or null.
 HWND WineTaskbar();

@@ -8,6 +8,9 @@
 
 #include <commctrl.h>
 
+#include <algorithm>
+#include <string.h>
+
 namespace {
 
 using namespace LayoutStyle;
@@ -108,20 +111,28 @@ HWND OpenNested(const Program &tessaron, HWND owner, int button, int controlOfNe
 const DialogLook Options = {
     167, 209,
     {
-        {2004, "Button", "", 14, 16, 8, 12, CheckBox},
-        {2005, "Button", "", 88, 16, 8, 12, CheckBox},
-        {2006, "Button", "", 14, 32, 8, 12, CheckBox},
-        {2003, "Button", "", 88, 32, 8, 12, CheckBox},
-        {2002, "Button", "", 14, 48, 8, 12, CheckBox},
-        {2001, "Button", "", 88, 48, 8, 12, CheckBox},
-        {2012, "Button", "", 16, 80, 8, 12, CheckBox},
+        // Each label comes before what it names; a check box holds its
+        // label's words, hidden by its size.
+        {-1, "Static", "Windows Explorer", 24, 18, 60, 8, Left},
+        {2004, "Button", "Windows Explorer", 14, 16, 8, 12, CheckBox},
+        {-1, "Static", "Disk Defragmenter", 96, 18, 60, 8, Left},
+        {2005, "Button", "Disk Defragmenter", 88, 16, 8, 12, CheckBox},
+        {-1, "Static", "ScanDisk", 24, 34, 60, 8, Left},
+        {2006, "Button", "ScanDisk", 14, 32, 8, 12, CheckBox},
+        {-1, "Static", "DriveSpace", 96, 34, 60, 8, Left},
+        {2003, "Button", "DriveSpace", 88, 32, 8, 12, CheckBox},
+        {-1, "Static", "Compression Agent", 24, 50, 64, 8, Left},
+        {2002, "Button", "Compression Agent", 14, 48, 8, 12, CheckBox},
+        {-1, "Static", "Backup", 96, 50, 60, 8, Left},
+        {2001, "Button", "Backup", 88, 48, 8, 12, CheckBox},
         {-1, "Static", "Force \"My Computer\" View", 26, 82, 96, 8, Left},
-        {2014, "Button", "", 16, 112, 8, 12, CheckBox},
+        {2012, "Button", "Force \"My Computer\" View", 16, 80, 8, 12, CheckBox},
         {-1, "Static", "Enable Free Space Monitor", 24, 114, 96, 8, Left},
-        {2015, "Button", "", 16, 128, 8, 12, CheckBox},
+        {2014, "Button", "Enable Free Space Monitor", 16, 112, 8, 12, CheckBox},
         {-1, "Static", "Monitor Floppy Disk(s) Too", 24, 130, 96, 8, Left},
+        {2015, "Button", "Monitor Floppy Disk(s) Too", 16, 128, 8, 12, CheckBox},
+        {-1, "Static", "&Min. Space Before Warning:", 16, 146, 90, 8, Left},
         {2017, "Edit", nullptr, 107, 144, 24, 12, Field},
-        {-1, "Static", "Min. Space Before Warning:", 16, 146, 90, 8, Left},
         {-1, "Static", "MB", 136, 146, 16, 8, Left},
         {2016, "Button", "&Set Tool Locations", 4, 172, 160, 16, Push},
         {1, "Button", "&OK", 2, 192, 50, 14, Default},
@@ -130,12 +141,6 @@ const DialogLook Options = {
         {2018, "Button", "System Tray Quick Access Icons", 8, 8, 152, 56, Group},
         {2019, "Button", "Explorer Options", 8, 72, 152, 24, Group},
         {2020, "Button", "Free Space Monitoring", 8, 104, 152, 64, Group},
-        {-1, "Static", "Windows Explorer", 24, 18, 60, 8, Left},
-        {-1, "Static", "ScanDisk", 24, 34, 60, 8, Left},
-        {-1, "Static", "Compression Agent", 24, 50, 64, 8, Left},
-        {-1, "Static", "Disk Defragmenter", 96, 18, 60, 8, Left},
-        {-1, "Static", "DriveSpace", 96, 34, 60, 8, Left},
-        {-1, "Static", "Backup", 96, 50, 60, 8, Left},
     },
     {{2006, "Add ScanDisk Icon"}, {2005, "Add Disk Defragmenter Icon"},
      {2004, "Add Explorer Icon"}, {2003, "Add DriveSpace Icon"},
@@ -152,27 +157,27 @@ const char Browse[] = "Browse.";
 const DialogLook ToolLocations = {
     252, 145,
     {
+        {-1, "Static", "&Windows Explorer:", 2, 27, 64, 8, Left},
         {5012, "Edit", nullptr, 72, 25, 128, 12, Field},
         {5005, "Button", "Browse...", 208, 24, 40, 14, Push},
+        {-1, "Static", "&ScanDisk:", 2, 43, 34, 8, Left},
         {5011, "Edit", nullptr, 72, 42, 128, 12, Field},
         {5004, "Button", "Browse...", 208, 41, 40, 14, Push},
+        {-1, "Static", "&Defragmenter:", 2, 59, 48, 8, Left},
         {5010, "Edit", nullptr, 72, 58, 128, 12, Field},
         {5003, "Button", "Browse...", 208, 57, 40, 14, Push},
+        {-1, "Static", "&Backup:", 2, 75, 32, 8, Left},
         {5009, "Edit", nullptr, 72, 74, 128, 12, Field},
         {5002, "Button", "Browse...", 208, 73, 40, 14, Push},
+        {-1, "Static", "D&riveSpace:", 2, 91, 40, 8, Left},
         {5008, "Edit", nullptr, 72, 90, 128, 12, Field},
         {5001, "Button", "Browse...", 208, 89, 40, 14, Push},
+        {-1, "Static", "Compression &Agent:", 2, 107, 66, 8, Left},
         {5007, "Edit", nullptr, 72, 106, 128, 12, Field},
         {5006, "Button", "Browse...", 208, 105, 40, 14, Push},
         {1, "Button", "&OK", 2, 128, 72, 14, Default},
         {2, "Button", "&Cancel", 89, 128, 72, 14, Push},
         {4, "Button", "&Help", 176, 128, 73, 14, Push},
-        {-1, "Static", "Compression Agent:", 2, 107, 66, 8, Left},
-        {-1, "Static", "DriveSpace:", 2, 91, 40, 8, Left},
-        {-1, "Static", "Backup:", 2, 75, 32, 8, Left},
-        {-1, "Static", "Defragmenter:", 2, 59, 48, 8, Left},
-        {-1, "Static", "ScanDisk:", 2, 43, 34, 8, Left},
-        {-1, "Static", "Windows Explorer:", 2, 27, 64, 8, Left},
         {-1, "Static", "Tessaron.  In most situations, these fields will already contain correct values.",
          2, 11, 246, 8, Left},
         {-1, "Static", "In the fields below, please supply the locations of the various tools used by",
@@ -193,20 +198,20 @@ const DialogLook Maintenance = {
         {1, "Button", "&OK", 4, 80, 52, 16, Default},
         {2, "Button", "&Cancel", 103, 80, 51, 16, Push},
         {4, "Button", "&Help", 204, 80, 48, 16, Push},
-        {2009, "Button", "", 3, 0, 8, 12, CheckBox},
         {-1, "Static", "Enable Automatic Device Maintenance", 16, 2, 128, 8, Left},
-        {-1, "Static", "Disk Defragment Service", 16, 18, 96, 8, Left},
-        {-1, "Static", "days.", 166, 18, 24, 8, Left},
-        {-1, "Static", "Disk Scan Service", 16, 34, 72, 10, Left},
+        {2009, "Button", "Enable Automatic Device Maintenance", 3, 0, 8, 12, CheckBox},
+        {-1, "Static", "&Disk Defragment Service", 16, 18, 96, 8, Left},
         {2011, "Edit", nullptr, 144, 16, 16, 12, Field},
+        {-1, "Static", "Disk Sc&an Service", 16, 34, 72, 10, Left},
         {2010, "Edit", nullptr, 144, 32, 16, 12, Field},
+        {-1, "Static", "&Backup Service", 16, 50, 56, 8, Left},
         {2007, "Edit", nullptr, 144, 48, 16, 12, Field},
+        {-1, "Static", "Co&mpression Service", 16, 66, 72, 8, Left},
         {2008, "Edit", nullptr, 144, 64, 16, 12, Field},
+        {-1, "Static", "days.", 166, 18, 24, 8, Left},
         {-1, "Static", "days.", 166, 34, 24, 8, Left},
         {-1, "Static", "days.", 166, 50, 24, 8, Left},
         {-1, "Static", "days.", 166, 66, 24, 8, Left},
-        {-1, "Static", "Backup Service", 16, 50, 56, 8, Left},
-        {-1, "Static", "Compression Service", 16, 66, 72, 8, Left},
         {-1, "Static", "Every", 112, 18, 24, 8, Right},
         {-1, "Static", "Every", 112, 34, 24, 8, Right},
         {-1, "Static", "Every", 112, 50, 24, 8, Right},
@@ -225,7 +230,7 @@ const DialogLook Maintenance = {
 const DialogLook ScanDisk = {
     180, 114,
     {
-        {-1, "Button", "Drive(s) To Scan", 4, 4, 172, 56, Group},
+        {-1, "Button", "&Drive(s) To Scan", 4, 4, 172, 56, Group},
         {3003, "Button", " Specified", 12, 16, 60, 12, Radio},
         {3004, "Button", " All Local, Fixed Hard Disks", 12, 44, 108, 12, Radio},
         {3005, "Edit", nullptr, 24, 28, 148, 12, Scrolling},
@@ -246,18 +251,18 @@ const DialogLook ScanDisk = {
 const DialogLook Defrag = {
     179, 200,
     {
-        {-1, "Button", "Drive(s) To Defragment", 4, 4, 172, 56, Group | WS_GROUP},
+        {-1, "Button", "&Drive(s) To Defragment", 4, 4, 172, 56, Group | WS_GROUP},
         {3003, "Button", " Specific", 12, 16, 60, 12, Radio},
         {3004, "Button", " All Local, Fixed Hard Disks", 12, 44, 108, 12, Radio},
         {3005, "Edit", nullptr, 24, 28, 20, 12, Scrolling},
         {1, "Button", "&OK", 4, 180, 52, 16, Push},
         {2, "Button", "&Cancel", 64, 180, 52, 16, Push},
         {4, "Button", "&Help", 124, 180, 52, 16, Push},
-        {-1, "Button", "Defragment Method", 4, 64, 172, 52, Group | WS_GROUP},
+        {-1, "Button", "Defragment &Method", 4, 64, 172, 52, Group | WS_GROUP},
         {3014, "Button", " Full Defragment", 12, 76, 124, 12, Radio},
         {3015, "Button", " Defragment Files Only", 12, 88, 128, 12, Radio},
         {3016, "Button", " Defragment Free Space Only", 12, 100, 128, 12, Radio},
-        {-1, "Button", "Interaction Level", 4, 120, 172, 52, Group | WS_GROUP},
+        {-1, "Button", "&Interaction Level", 4, 120, 172, 52, Group | WS_GROUP},
         {3020, "Button", "Concise", 12, 132, 140, 12, Radio},
         {3021, "Button", "Detailed", 12, 144, 140, 12, Radio},
         {3022, "Button", "Unattended", 12, 156, 140, 12, Radio},
@@ -327,6 +332,133 @@ void AuditDialog(HWND dialog, int fieldId)
         Fail("field %d did not take the character", fieldId);
     CHECK(IsWindow(dialog) && IsWindowVisible(dialog));
     CHECK(HelpCalls().empty());
+}
+
+// ---------------------------------------------------------------- names and keys
+// A control's text as it shows, without its access key mark ("&&" shows
+// one "&") and the blanks round it; the key, in capitals, in *key.
+std::string Shown(const std::string &text, char *key = nullptr)
+{
+    std::string shown;
+    for (size_t i = 0; i < text.size(); i++) {
+        if (text[i] == '&' && i + 1 < text.size() && text[++i] != '&' && key)
+            *key = (char)toupper((unsigned char)text[i]);
+        shown += text[i];
+    }
+    size_t from = shown.find_first_not_of(' '), to = shown.find_last_not_of(' ');
+    return from == std::string::npos ? "" : shown.substr(from, to - from + 1);
+}
+
+bool IsClass(const Control &c, const char *name) { return lstrcmpiA(c.className.c_str(), name) == 0; }
+
+// What a screen reader names a control by, by the system's rule: a button,
+// check box or radio button by its own text; an edit field by the nearest
+// static text before it, looking back no further than a control that is a
+// tab stop or starts a group.
+std::string ReaderName(const std::vector<Control> &controls, size_t at)
+{
+    if (IsClass(controls[at], "Button"))
+        return Shown(controls[at].text);
+    size_t i = at;
+    while (i-- > 0 && !IsClass(controls[i], "Static"))
+        if (controls[i].style & (WS_TABSTOP | WS_GROUP))
+            return "";
+    return i < at ? Shown(controls[i].text) : "";
+}
+
+struct Naming {
+    // Each check box and edit field, with the label that shows for it ("" for
+    // a field with none of its own); push and radio buttons show their names.
+    std::vector<std::pair<int, std::string>> labels;
+    // A label's access key and the control it gives the focus to.
+    std::vector<std::pair<char, int>> keys;
+};
+
+// Each focusable control's name equals its visible label; no two controls
+// share an access key; each label's key reaches what it names.
+void CheckNamesAndKeys(HWND dialog, const Naming &naming)
+{
+    std::vector<Control> controls = DialogControls(dialog);
+    std::string keys;
+    size_t listed = 0;
+    for (size_t i = 0; i < controls.size(); i++) {
+        const Control &c = controls[i];
+        char key = 0;
+        Shown(c.text, &key);
+        CHECK(key == 0 || keys.find(key) == std::string::npos);
+        keys += key != 0 ? std::string(1, key) : "";
+        DWORD kind = c.style & BS_TYPEMASK;
+        bool box = IsClass(c, "Button") && kind == BS_AUTOCHECKBOX;
+        if (!box && !IsClass(c, "Edit")) {
+            if ((c.style & WS_TABSTOP) || (IsClass(c, "Button") && kind == BS_AUTORADIOBUTTON))
+                CHECK(!ReaderName(controls, i).empty());
+            continue;
+        }
+        auto label = std::find_if(naming.labels.begin(), naming.labels.end(),
+                                  [&](const auto &entry) { return entry.first == c.id; });
+        if (label == naming.labels.end())
+            Fail("control %d is not in the table", c.id);
+        Step("  %d is named \"%s\"", c.id, ReaderName(controls, i).c_str());
+        CHECK_TEXT(ReaderName(controls, i), label->second);
+        listed++;
+    }
+    CHECK_EQ(listed, naming.labels.size());
+    for (const auto &key : naming.keys) {
+        Step("  Alt+%c", key.first);
+        CHECK(PostMessageA(dialog, WM_SYSCHAR, (WPARAM)tolower(key.first), 0x20000001));
+        if (!WaitFor([&] { return FocusedControl(dialog) == key.second; }))
+            Fail("Alt+%c moved the focus to %d, not %d", key.first, FocusedControl(dialog), key.second);
+    }
+}
+
+// ---------------------------------------------------------------- focus on labels
+// The screen's pixels round the label just before a control, once the
+// dialog has painted what is pending.
+std::vector<COLORREF> LabelRingPixels(HWND dialog, int boxId)
+{
+    RedrawWindow(dialog, nullptr, nullptr, RDW_UPDATENOW | RDW_ALLCHILDREN);
+    std::vector<Control> controls = DialogControls(dialog);
+    auto box = std::find_if(controls.begin(), controls.end(), [&](const Control &c) { return c.id == boxId; });
+    CHECK(box != controls.end() && box != controls.begin());
+    RECT ring = (box - 1)->pixels;
+    InflateRect(&ring, 2, 1);
+    MapWindowPoints(dialog, nullptr, reinterpret_cast<POINT *>(&ring), 2);
+    int width = ring.right - ring.left, height = ring.bottom - ring.top;
+    return Pixels(width, height, [&](HDC dc, HDC screen) {
+        BitBlt(dc, 0, 0, width, height, screen, ring.left, ring.top, SRCCOPY);
+    });
+}
+
+void FocusOn(HWND dialog, int id)
+{
+    DWORD_PTR ignored = 0;
+    SendMessageTimeoutA(dialog, WM_NEXTDLGCTL, (WPARAM)ControlWindow(dialog, id), TRUE, SMTO_ABORTIFHUNG,
+                        5000, &ignored);
+    if (!WaitFor([&] { return FocusedControl(dialog) == id; }))
+        Fail("the focus did not move to %d", id);
+}
+
+// Once the keyboard is used, the focus on each of these check boxes shows
+// round its label, and goes when the focus moves on.
+void CheckFocusOnLabels(HWND dialog, std::initializer_list<int> boxes)
+{
+    // Posted: the focus moves once it is handled.
+    int before = FocusedControl(dialog);
+    CHECK(PostMessageA(dialog, WM_KEYDOWN, VK_TAB, 0));
+    CHECK(WaitFor([&] { return FocusedControl(dialog) != before; }));
+    for (int box : boxes) {
+        FocusOn(dialog, IDCANCEL);
+        std::vector<COLORREF> without = LabelRingPixels(dialog, box);
+        FocusOn(dialog, box);
+        std::vector<COLORREF> with = LabelRingPixels(dialog, box);
+        size_t changed = 0;
+        for (size_t i = 0; i < with.size() && i < without.size(); i++)
+            changed += with[i] != without[i];
+        Step("  the focus on %d changes %u pixels round its label", box, (unsigned)changed);
+        CHECK(changed >= 20);
+        FocusOn(dialog, IDCANCEL);
+        CHECK(LabelRingPixels(dialog, box) == without);
+    }
 }
 
 }  // namespace
@@ -606,5 +738,82 @@ SCENARIO(audit_dialogs_tooltips_and_non_click_commands)
     PressButton(defrag, IDCANCEL);
     PressButton(maintenance, IDCANCEL);
 
+    ExitTessaron(tessaron);
+}
+
+// ---------------------------------------------------------------- screen readers and keys
+// Every control that takes the focus is named by its visible label, every
+// label of a field or a group of radio buttons has an access key that
+// reaches it, and the check boxes that show no text of their own show the
+// focus round their labels.
+SCENARIO(dialog_controls_named_by_their_labels)
+{
+    Program tessaron = StartWith(BaseSettings());
+
+    Step("Options");
+    HWND options = OpenOptions(tessaron);
+    CheckNamesAndKeys(options, {{{2004, "Windows Explorer"}, {2005, "Disk Defragmenter"}, {2006, "ScanDisk"},
+                                 {2003, "DriveSpace"}, {2002, "Compression Agent"}, {2001, "Backup"},
+                                 {2012, "Force \"My Computer\" View"}, {2014, "Enable Free Space Monitor"},
+                                 {2015, "Monitor Floppy Disk(s) Too"}, {2017, "Min. Space Before Warning:"}},
+                                {{'M', 2017}}});
+    CheckFocusOnLabels(options, {2004, 2005, 2006, 2003, 2002, 2001, 2012, 2014, 2015});
+
+    Step("Tool Locations");
+    HWND tools = OpenNested(tessaron, options, IDC_OPTIONS_TOOLLOCATIONS, IDC_TOOLS_EXPLORER);
+    CheckNamesAndKeys(tools, {{{5012, "Windows Explorer:"}, {5011, "ScanDisk:"}, {5010, "Defragmenter:"},
+                               {5009, "Backup:"}, {5008, "DriveSpace:"}, {5007, "Compression Agent:"}},
+                              {{'W', 5012}, {'S', 5011}, {'D', 5010}, {'B', 5009}, {'R', 5008}, {'A', 5007}}});
+    PressButton(tools, IDCANCEL);
+    PressButton(options, IDCANCEL);
+
+    Step("Maintenance");
+    HWND maintenance = OpenMaintenance(tessaron);
+    CheckNamesAndKeys(maintenance,
+                      {{{2009, "Enable Automatic Device Maintenance"}, {2011, "Disk Defragment Service"},
+                        {2010, "Disk Scan Service"}, {2007, "Backup Service"}, {2008, "Compression Service"}},
+                       {{'D', 2011}, {'A', 2010}, {'B', 2007}, {'M', 2008}}});
+    CheckFocusOnLabels(maintenance, {2009});
+
+    Step("ScanDisk and Defragmenter settings: the group boxes' keys reach the chosen radio button");
+    HWND scan = OpenNested(tessaron, maintenance, IDC_MAINT_SCANSETTINGS, IDC_SCAN_IGNORE);
+    // The drive field has no label of its own: it gets no name, not a wrong one.
+    CheckNamesAndKeys(scan, {{{3005, ""}, {3006, "Start/Stop Automatically"},
+                              {3007, "Ignore Disk Errors If Found"}},
+                             {{'D', 3003}}});
+    PressButton(scan, IDCANCEL);
+    HWND defrag = OpenNested(tessaron, maintenance, IDC_MAINT_DEFRAGSETTINGS, IDC_DEFRAG_FULL);
+    CheckNamesAndKeys(defrag, {{{3005, ""}}, {{'D', 3003}, {'M', 3015}, {'I', 3022}}});
+    PressButton(defrag, IDCANCEL);
+    PressButton(maintenance, IDCANCEL);
+
+    Step("Open Path");
+    PostCommand(tessaron, CmdOpenPath);
+    HWND openPath = WaitDialogWith(tessaron, IDC_OPENPATH_PATH);
+    CheckNamesAndKeys(openPath, {{{6001, "Open Path:"}, {6002, "Add To Quick Access List"}}, {{'P', 6001}}});
+    CheckFocusOnLabels(openPath, {6002});
+    PressButton(openPath, IDCANCEL);
+    ExitTessaron(tessaron);
+}
+
+// ---------------------------------------------------------------- a new display
+// Each dialog centres on the screen that is there when it opens, also
+// after the display has changed (a laptop off its dock, a remote session).
+SCENARIO(dialog_options_centred_after_display_change)
+{
+    Program tessaron = StartTessaron();
+    HWND dialog = OpenOptions(tessaron);
+    CheckCentred(dialog);
+    PressButton(dialog, IDCANCEL);
+
+    ChangeDisplaySize(640, 480);
+    dialog = OpenOptions(tessaron);
+    CheckCentred(dialog);
+    RECT frame = {};
+    GetWindowRect(dialog, &frame);
+    Step("the dialog at %ld,%ld to %ld,%ld", frame.left, frame.top, frame.right, frame.bottom);
+    CHECK(frame.left >= 0 && frame.top >= 0 && frame.right <= 640 && frame.bottom <= 480);
+    PressButton(dialog, IDCANCEL);
+    ChangeDisplaySize(800, 600);
     ExitTessaron(tessaron);
 }

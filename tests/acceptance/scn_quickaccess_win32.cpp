@@ -131,10 +131,10 @@ void CheckNothingOpened(const Program &tessaron, const char *path, int button)
 const DialogLook OpenPath = {
     195, 89,
     {
+        {-1, "Static", "Open &Path:", 8, 34, 40, 8, Left},
         {6001, "Edit", "", 48, 32, 136, 12, Field},  // no ES_AUTOHSCROLL
-        {6002, "Button", "", 8, 56, 8, 12, CheckBox},
         {-1, "Static", "Add To Quick Access List", 18, 58, 84, 8, Left},
-        {-1, "Static", "Open Path:", 8, 34, 40, 8, Left},
+        {6002, "Button", "Add To Quick Access List", 8, 56, 8, 12, CheckBox},
         {-1, "Static", "would like to open.", 8, 16, 60, 8, Left},
         {-1, "Static", "Please type the name of the drive and/or folder that you", 8, 8, 180, 8, Left},
         {6003, "Button", "&Browse...", 144, 54, 48, 14, Push},
@@ -213,6 +213,27 @@ SCENARIO(quickaccess_long_line_and_ctrl_z)
     WriteFileBytes(ListFile(), line + "\r\nG:\\kept\r\n\x1A" "H:\\hidden\r\n");
     Program tessaron = Start();
     CheckEntriesThenClear(tessaron, {line.substr(0, 2047), line.substr(2047), "G:\\kept"});
+    ExitTessaron(tessaron);
+}
+
+// An "&" in an entry shows as itself and gives it no access key: "a",
+// which "Q&A 2024" would have taken, chooses nothing; "c" is "&Clear"'s.
+SCENARIO(quickaccess_ampersands_show_as_themselves)
+{
+    WriteFileBytes(ListFile(), CrLfLines({"C:\\Tom & Jerry", "D:\\Q&A 2024"}));
+    Program tessaron = Start();
+    OpenQuickAccessMenu(tessaron);
+    Step("type \"a\"");
+    PostMessageA(WaitPopupMenu(), WM_CHAR, 'a', 1);
+    CheckNothingStarted(0, 500);
+    DismissPopupMenu();
+    CHECK_TEXT(ChooseEntry(tessaron, 1), ExplorerLine("C:\\Tom & Jerry"));
+    CHECK_TEXT(ChooseEntry(tessaron, 2), ExplorerLine("D:\\Q&A 2024"));
+    OpenQuickAccessMenu(tessaron);
+    Step("type \"c\"");
+    PostMessageA(WaitPopupMenu(), WM_CHAR, 'c', 1);
+    if (!WaitFor([] { return !FileExists(ListFile()); }))
+        Fail("\"c\" did not choose \"&Clear\"");
     ExitTessaron(tessaron);
 }
 

@@ -88,24 +88,6 @@ SCENARIO(settings_first_start_file)
 
 namespace {
 
-// The pixels that paint leaves in a memory bitmap of this size.
-template <class Paint> std::vector<COLORREF> Pixels(int width, int height, Paint paint)
-{
-    HDC screen = GetDC(nullptr), memory = CreateCompatibleDC(screen);
-    HBITMAP bitmap = CreateCompatibleBitmap(screen, width, height);
-    HGDIOBJ old = SelectObject(memory, bitmap);
-    paint(memory, screen);
-    std::vector<COLORREF> pixels;
-    for (int y = 0; y < height; y++)
-        for (int x = 0; x < width; x++)
-            pixels.push_back(GetPixel(memory, x, y));
-    SelectObject(memory, old);
-    DeleteObject(bitmap);
-    DeleteDC(memory);
-    ReleaseDC(nullptr, screen);
-    return pixels;
-}
-
 // The box's icon as the screen shows it is this system icon, drawn on the
 // background that its corner shows.
 bool BoxShowsIcon(HWND box, LPCSTR systemIcon)

@@ -69,17 +69,23 @@ const char *Operation(DWORD operation)
     case NIM_ADD: return "add";
     case NIM_MODIFY: return "modify";
     case NIM_DELETE: return "delete";
+    case NIM_SETFOCUS: return "focus";
+    case NIM_SETVERSION: return "version";
     default: return "?";
     }
 }
 
-// "add 5, add 11, delete 5": the calls in the order the tray received them.
+// "add 5, version 5 (3), add 11, delete 5": the calls in the order the
+// tray received them, a version with the one asked for, a refused call
+// marked.
 std::string Describe(const std::vector<TrayCall> &calls)
 {
     std::string text;
     for (const TrayCall &call : calls)
         text += (text.empty() ? "" : ", ") + std::string(Operation(call.operation)) + " " +
-                std::to_string(call.id);
+                std::to_string(call.id) +
+                (call.operation == NIM_SETVERSION ? " (" + std::to_string(call.version) + ")" : "") +
+                (call.refused ? " refused" : "");
     return text;
 }
 
@@ -294,6 +300,120 @@ SCENARIO(trayicons_each_tool_warns_for_missing_location)
         CheckToolFailure(tessaron, tool.icon);
     CHECK(!HasEnded(tessaron));
     ExitTessaron(tessaron);
+}
+
+// ---------------------------------------------------------------- the keyboard
+// Where Shell32 5.0 serves (2000, ME and later), each icon the shell takes
+// is asked for the keyboard version; Windows 98 keeps the calls of before.
+SCENARIO(trayicons_keyboard_version_from_shell32_5)
+{
+    const struct {
+        const char *windows;
+        bool keyboard;
+    } cases[] = {{"win98", false}, {"winme", true}, {"win2k", true}, {"win10", true}};
+    for (const auto &c : cases) {
+        UseWindowsVersion(c.windows);
+        ClearTrayCalls();
+        Program tessaron = StartTessaron();
+        std::string expected;
+        for (int id : {5, 11, 15, 10, 7})
+            expected += (expected.empty() ? "" : ", ") + Sequence(NIM_ADD, {id}) +
+                        (c.keyboard ? ", version " + std::to_string(id) + " (3)" : "");
+        size_t count = c.keyboard ? 10 : 5;
+        WaitTrayCalls(count);
+        CheckNoMoreTrayCalls(count, 300);
+        CHECK_TEXT(Describe(TrayCalls()), expected);
+        ExitTessaron(tessaron);
+    }
+}
+
+// Enter (or Space) on an icon arrives as NIN_KEYSELECT, often twice: each
+// tool starts once, each menu opens once and gives the focus back to the
+// tray when it closes.  The mouse does what it always did.
+SCENARIO(trayicons_keyboard_selects_each_icon_once)
+{
+    for (const Tool &tool : Tools())
+        InstallRecorder(tool.recorder);
+    WriteSettings(AllIconsOn([](const Tool &tool) { return "C:\\rec\\" + std::string(tool.recorder); }));
+    UseWindowsVersion("win2k");
+    Program tessaron = StartTessaron();
+    WaitTrayCalls(16);
+
+    for (const Tool &tool : Tools()) {
+        SendTrayNotification(tessaron, tool.icon, NIN_KEYSELECT);
+        SendTrayNotification(tessaron, tool.icon, NIN_KEYSELECT);
+    }
+    for (const Tool &tool : Tools())
+        CHECK_TEXT(WaitRecorderLines(tool.recorder, 1)[0], "C:\\rec\\" + std::string(tool.recorder));
+    Step("once the double-click time has passed, Enter starts a tool again");
+    Sleep(GetDoubleClickTime() + 100);
+    SendTrayNotification(tessaron, IconExplorer, NIN_KEYSELECT);
+    WaitRecorderLines("explorer.exe", 2);  // the notifications before it are handled
+    for (const Tool &tool : Tools())
+        CHECK_EQ(RecorderLines(tool.recorder).size(), tool.icon == IconExplorer ? 2u : 1u);
+
+    struct {
+        int icon;
+        std::vector<UINT> messages;
+        bool focusBack;
+    } menus[] = {
+        {IconMain, {NIN_KEYSELECT, NIN_KEYSELECT}, true},
+        {IconQuickAccess, {NIN_KEYSELECT, NIN_KEYSELECT}, true},
+        {IconMain, {WM_CONTEXTMENU}, true},  // the menu key
+        {IconMain, {WM_RBUTTONUP, WM_CONTEXTMENU}, false},  // a right click, as this shell reports it
+        {IconQuickAccess, {WM_RBUTTONUP, WM_CONTEXTMENU}, false},
+    };
+    for (const auto &menu : menus) {
+        ClearTrayCalls();
+        for (UINT message : menu.messages)
+            SendTrayNotification(tessaron, menu.icon, message);
+        DismissPopupMenu();
+        Step("one menu only; the focus %s", menu.focusBack ? "back to the tray" : "left alone");
+        CHECK(!WaitFor(PopupMenuShown, GetDoubleClickTime() + 300));
+        std::string focus = "focus " + std::to_string(menu.icon);
+        CHECK_EQ(Describe(TrayCalls()).find(focus) != std::string::npos, menu.focusBack);
+    }
+    CheckNoMessageBox(0);
+    ExitTessaron(tessaron);
+}
+
+// ---------------------------------------------------------------- a busy shell
+// A shell busy at log-on refuses the first add of each icon: every icon is
+// there within 10 s all the same, and then nothing more is asked.
+SCENARIO(trayicons_refused_icons_come_back)
+{
+    RefuseFirstTrayAdds();
+    DWORD start = GetTickCount();
+    Program tessaron = StartTessaron();
+    bool all = WaitFor([] { return TrayCalls().size() >= 10; }, 10000);
+    Step("after %lu ms: %s", (unsigned long)(GetTickCount() - start), Describe(TrayCalls()).c_str());
+    CHECK(all);
+    CheckNoMoreTrayCalls(10, 1500);
+    CHECK_TEXT(Describe(TrayCalls()), "add 5 refused, add 11 refused, add 15 refused, add 10 refused, "
+                                      "add 7 refused, " + Sequence(NIM_ADD, {5, 11, 15, 10, 7}));
+    CheckRecords(TrayCalls(), tessaron.window);
+    ExitTessaron(tessaron);
+}
+
+// ---------------------------------------------------------------- a second start
+// Started again while it runs, Tessaron ends at once: no icon, no
+// reminder, nothing written.
+SCENARIO(trayicons_second_start_ends_at_once)
+{
+    Program first = StartTessaron();
+    WaitTrayCalls(5);
+    // Everything a second copy would act on: an overdue scan to remind of.
+    std::string settings = SettingsText({{"iEnableMaintenance", "YES"}, {"iLastScan", "1"},
+                                         {"iScanInterval", "1"}});
+    WriteFileBytes(SettingsPath(), settings);
+    ClearTrayCalls();
+    Program second = StartProgram(TessaronPath(), "C:\\Tessaron");
+    CHECK_EQ(WaitForExit(second), 0ul);
+    CheckNoMessageBox(500);
+    CHECK_TEXT(Describe(TrayCalls()), "");
+    CHECK_TEXT(ReadFileOrFail(SettingsPath()), settings);
+    CHECK(!HasEnded(first));
+    ExitTessaron(first);
 }
 
 // ---------------------------------------------------------------- About box

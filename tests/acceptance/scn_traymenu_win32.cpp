@@ -2,6 +2,7 @@
 #include "driver.h"
 
 #include "commands.h"
+#include "resource.h"
 
 namespace {
 
@@ -79,4 +80,16 @@ SCENARIO_DRIVES(traymenu_floppy_and_cdrom_drives, "a:floppy d:cdrom:missing")
     CHECK_EQ(lines.size(), 2u);
     CHECK_TEXT(lines[0], explorer + " /n,/e,A:\\");
     CHECK_TEXT(lines[1], explorer + " /n,/e,D:\\");
+}
+
+// Every item has an access key: "o" chooses "&Open...".
+SCENARIO(traymenu_access_key_opens_open_path)
+{
+    Program tessaron = StartTessaron();
+    PostCommand(tessaron, CmdTrayMenu);
+    HWND menu = WaitPopupMenu();
+    Step("type \"o\" in the menu");
+    PostMessageA(menu, WM_CHAR, 'o', 1);
+    PressButton(WaitDialogWith(tessaron, IDC_OPENPATH_PATH), IDCANCEL);
+    ExitTessaron(tessaron);
 }

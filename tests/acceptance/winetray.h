@@ -13,6 +13,10 @@ struct WineNotifyData {
     UINT flags;
     UINT callbackMessage;
     WCHAR tip[128];
+    DWORD state;
+    DWORD stateMask;
+    WCHAR info[256];
+    UINT version;  // NIM_SETVERSION's (a union with the balloon's timeout)
 };
 
 // The first "Shell_TrayWnd" that is not ours: Wine's own tray.

@@ -88,14 +88,17 @@ std::vector<std::string> Layout(unsigned long mask)
 TEST(TrayMenuLayout, ListsDrivesThenTheFixedItems)
 {
     const std::vector<std::string> fixed = {
-        "3 Open...", "-", "7 AutoMaintenance...", "-", "4 Options...", "-",
-        "6 Help Topics", "-", "2 About Tessaron...", "-", "1 Exit",
+        "3 &Open...", "-", "7 Auto&Maintenance...", "-", "4 O&ptions...", "-",
+        "6 &Help Topics", "-", "2 &About Tessaron...", "-", "1 E&xit",
     };
-    std::vector<std::string> expected = {
-        "8000 Drive A:\\ [Floppy Disk]", "8001 Drive B:\\ [Floppy Disk]", "8002 Drive C:\\ [Hard Disk]",
-        "8003 Drive D:\\ [CD-ROM]", "8004 Drive E:\\ [Removable]", "8005 Drive F:\\ [Network Connection]",
-        "8006 Drive G:\\ [RAM Disk]", "8007 Drive H:\\ []", "-"};
-    expected.insert(expected.end(), fixed.begin(), fixed.end());
+    // Drives A: to H: take their letters first: Help Topics and About give
+    // way to other letters of their words.
+    const std::vector<std::string> expected = {
+        "8000 Drive &A:\\ [Floppy Disk]", "8001 Drive &B:\\ [Floppy Disk]", "8002 Drive &C:\\ [Hard Disk]",
+        "8003 Drive &D:\\ [CD-ROM]", "8004 Drive &E:\\ [Removable]", "8005 Drive &F:\\ [Network Connection]",
+        "8006 Drive &G:\\ [RAM Disk]", "8007 Drive &H:\\ []", "-",
+        "3 &Open...", "-", "7 Auto&Maintenance...", "-", "4 O&ptions...", "-",
+        "6 Help &Topics", "-", "2 Abo&ut Tessaron...", "-", "1 E&xit"};
     EXPECT_EQ(Layout(0xFF), expected);
     EXPECT_EQ(AskedRoots, (std::vector<std::string>{"A:\\", "B:\\", "C:\\", "D:\\", "E:\\", "F:\\", "G:\\", "H:\\"}));
 
@@ -103,14 +106,54 @@ TEST(TrayMenuLayout, ListsDrivesThenTheFixedItems)
     EXPECT_EQ(Layout(0xFC000000ul), fixed);  // bits beyond Z: are no drives
     std::vector<std::string> all = Layout(0x3FFFFFFul);
     ASSERT_EQ(all.size(), (size_t)TrayMenuMaxEntries);
-    EXPECT_EQ(all[25], "8025 Drive Z:\\ [Hard Disk]");
+    EXPECT_EQ(all[25], "8025 Drive &Z:\\ [Hard Disk]");
     EXPECT_EQ(all[26], "-");
+    EXPECT_EQ(all[27], "3 &Open...");  // every letter taken: the preferred one
 
     char label[MenuLabelSize];
     DriveLabel('A', DriveTypeFixed, label);  // only a removable A: is a floppy
     EXPECT_STREQ(label, "Drive A:\\ [Hard Disk]");
     DriveLabel('Q', 99, label);
     EXPECT_STREQ(label, "Drive Q:\\ []");
+}
+
+TEST(AccessKey, PreferredThenWordStartsThenAnyFreeLetter)
+{
+    const struct {
+        const char *text;
+        size_t preferred;
+        const char *taken;  // letters earlier items took
+        const char *expected;
+    } cases[] = {
+        {"Open...", 0, "", "&Open..."},
+        {"Options...", 1, "O", "O&ptions..."},
+        {"Options...", 1, "P", "&Options..."},          // the word's first letter next
+        {"Options...", 1, "OP", "Op&tions..."},         // then any other
+        {"About Tessaron...", 0, "A", "About &Tessaron..."},
+        {"About Tessaron...", 0, "at", "A&bout Tessaron..."},  // taken letters ignore case
+        {"Exit", 1, "EXIT", "E&xit"},                    // all taken: the preferred one
+        {"Drive C:\\ [Hard Disk]", 6, "CD", "Drive C:\\ [&Hard Disk]"},
+        {"Drive C:\\ [Hard Disk]", 99, "", "&Drive C:\\ [Hard Disk]"},  // no letter there
+        {"...", 0, "", "..."},                           // nothing to mark
+    };
+    for (const auto &c : cases) {
+        AccessKeys keys = {};
+        for (const char *p = c.taken; *p != '\0'; p++)
+            keys.taken[(*p | 0x20) - 'a'] = true;
+        char out[MenuLabelSize];
+        ASSERT_TRUE(AddAccessKey(c.text, c.preferred, &keys, out, sizeof out)) << c.text;
+        EXPECT_STREQ(out, c.expected) << c.text << " with " << c.taken;
+        const char *key = strchr(out, '&');
+        if (key != nullptr) {
+            EXPECT_TRUE(keys.taken[(key[1] | 0x20) - 'a']) << c.text;
+        }
+    }
+    AccessKeys keys = {};
+    char small[8];
+    EXPECT_FALSE(AddAccessKey("Options", 1, &keys, small, sizeof small));  // the "&" does not fit
+    EXPECT_STREQ(small, "");
+    EXPECT_TRUE(AddAccessKey("Option", 1, &keys, small, sizeof small));
+    EXPECT_STREQ(small, "O&ption");
 }
 
 TEST(TrayMenuChoice, MapsItemsToActions)

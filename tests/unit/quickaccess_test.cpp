@@ -224,3 +224,33 @@ TEST_F(AppendTest, FailedAppendReportsAndTakesBackAnyPart)
 }
 
 }  // namespace
+
+TEST(QuickAccessMenuText, AmpersandsShowAsThemselves)
+{
+    const struct {
+        const char *entry, *menu;
+    } cases[] = {
+        {"C:\\Tom & Jerry", "C:\\Tom && Jerry"},
+        {"D:\\Q&A 2024", "D:\\Q&&A 2024"},
+        {"&&&", "&&&&&&"},
+        {"C:\\plain", "C:\\plain"},
+        {"", ""},
+    };
+    for (const auto &c : cases) {
+        char menu[QuickAccessMenuTextSize], entry[QuickAccessPieceSize];
+        ASSERT_TRUE(QuickAccessMenuText(c.entry, menu, sizeof menu)) << c.entry;
+        EXPECT_STREQ(menu, c.menu);
+        ASSERT_TRUE(QuickAccessEntryFromMenuText(menu, entry, sizeof entry)) << c.entry;
+        EXPECT_STREQ(entry, c.entry);
+    }
+    // The longest entry, all "&", fits its menu text and comes back whole.
+    std::string longest(QuickAccessPieceSize - 1, '&');
+    static char menu[QuickAccessMenuTextSize], entry[QuickAccessPieceSize];
+    ASSERT_TRUE(QuickAccessMenuText(longest.c_str(), menu, sizeof menu));
+    EXPECT_EQ(strlen(menu), (size_t)QuickAccessMenuTextSize - 1);
+    ASSERT_TRUE(QuickAccessEntryFromMenuText(menu, entry, sizeof entry));
+    EXPECT_EQ(entry, longest);
+    char small[4];
+    EXPECT_FALSE(QuickAccessMenuText("a&b", small, sizeof small));  // never cut
+    EXPECT_STREQ(small, "");
+}

@@ -150,12 +150,97 @@ TEST(TrayMouse, DecidesByIconAndMessage)
         {9, MouseRightUp, TrayMouseKind::Nothing, ToolKind::Explorer},
         {5, RightDown, TrayMouseKind::Nothing, ToolKind::Explorer},
         {100, MouseLeftDown, TrayMouseKind::Nothing, ToolKind::Explorer},
+        // The keyboard: Enter or Space is each icon's primary action, the
+        // menu key opens the two menus only.
+        {5, TrayKeySelect, TrayMouseKind::PostTrayMenu, ToolKind::Explorer},
+        {15, TrayKeySelect, TrayMouseKind::PostQuickAccessMenu, ToolKind::Explorer},
+        {10, TrayKeySelect, TrayMouseKind::Launch, ToolKind::ScanDisk},
+        {8, TrayKeySelect, TrayMouseKind::Launch, ToolKind::CompressionAgent},
+        {5, TrayContextMenu, TrayMouseKind::PostTrayMenu, ToolKind::Explorer},
+        {15, TrayContextMenu, TrayMouseKind::PostQuickAccessMenu, ToolKind::Explorer},
+        {10, TrayContextMenu, TrayMouseKind::Nothing, ToolKind::Explorer},
+        {10, 0x0400, TrayMouseKind::Nothing, ToolKind::Explorer},  // NIN_SELECT: the mouse's, already acted on
     };
     for (const auto &c : cases) {
         TrayMouseAction action = DecideTrayMouse(c.icon, c.message);
         EXPECT_EQ(action.kind, c.kind) << c.icon << " " << c.message;
+        EXPECT_EQ(action.keyboard, c.message == TrayKeySelect || c.message == TrayContextMenu) << c.message;
         if (c.kind == TrayMouseKind::Launch) {
             EXPECT_EQ(action.tool, c.tool) << c.icon;
         }
     }
+}
+
+TEST(TrayMouse, KeyboardActionActsOnceWithinTheDoubleClickTime)
+{
+    const struct {
+        const char *name;
+        TrayActionMemory last;
+        int icon;
+        uint32_t now;
+        bool repeats;
+    } cases[] = {
+        {"nothing before", {0, 0, false}, 5, 100, false},
+        {"the doubled Enter", {10, 1000, false}, 10, 1200, true},
+        {"after the double-click time", {10, 1000, false}, 10, 1500, false},
+        {"another icon", {10, 1000, false}, 7, 1200, false},
+        {"its action still runs", {10, 1000, true}, 10, 90000, true},
+        {"across the tick count's wrap", {5, 0xFFFFFF00u, false}, 5, 0x80, true},
+    };
+    for (const auto &c : cases)
+        EXPECT_EQ(RepeatsTrayAction(c.last, c.icon, c.now, 500), c.repeats) << c.name;
+}
+
+TEST(TrayIcons, RefusedAddsAreAskedAgainUntilAccepted)
+{
+    const int Add = TrayAdd, Delete = TrayDelete, Modify = TrayModify;
+    const struct {
+        int operation, icon;
+        bool accepted;
+        unsigned present, refused;  // afterwards
+    } steps[] = {
+        {Add, 5, false, 0, 1u << 5},                // a busy shell
+        {Add, 15, true, 1u << 15, 1u << 5},
+        {Add, 15, false, 1u << 15, 1u << 5},        // added again while there: no refusal
+        {Modify, 5, false, 1u << 15, 1u << 5},
+        {Add, 5, true, 1u << 15 | 1u << 5, 0},
+        {Delete, 15, true, 1u << 5, 0},
+        {Add, 10, false, 1u << 5, 1u << 10},
+        {Delete, 10, false, 1u << 5, 0},            // removed: nothing left to ask for
+    };
+    TrayIconAnswers answers = {};
+    for (const auto &step : steps) {
+        NoteTrayAnswer(&answers, step.operation, step.icon, step.accepted);
+        EXPECT_EQ(answers.present, step.present) << step.operation << " " << step.icon;
+        EXPECT_EQ(answers.refused, step.refused) << step.operation << " " << step.icon;
+    }
+
+    TrayIconShown shown = {};
+    TrayPlan all = PlanTrayIcons(TrayAdd, InitialSettings(), &shown);
+    answers = {0, 1u << 15 | 1u << 7};
+    TrayPlan again = RefusedTrayCalls(all, answers);
+    EXPECT_EQ(Calls(again), (std::vector<std::string>{"15:7:Quick Access List", "7:7:Defragment"}));
+    EXPECT_EQ(again.operation, TrayAdd);
+    EXPECT_EQ(RefusedTrayCalls(all, {}).count, 0);
+}
+
+TEST(TrayIcons, KeyboardIconsFromShell32FiveOnSystemsThatHaveIt)
+{
+    const struct {
+        Platform system;
+        ShellVersion shell;
+        bool keyboard;
+    } cases[] = {
+        {{false, 4, 0, false}, {4, 0}, false},    // 95
+        {{false, 4, 10, false}, {4, 72}, false},  // 98
+        {{false, 4, 10, false}, {6, 0}, false},   // 98 as Wine reports it, with its own Shell32
+        {{false, 4, 90, false}, {5, 50}, true},   // ME
+        {{true, 4, 0, false}, {4, 71}, false},    // NT 4.0 with the desktop update
+        {{true, 5, 0, false}, {5, 0}, true},      // 2000
+        {{true, 10, 0, true}, {6, 0}, true},
+        {{true, 5, 1, false}, {4, 0}, false},     // a Shell32 that does not say
+    };
+    for (const auto &c : cases)
+        EXPECT_EQ(HasKeyboardTrayIcons(c.system, c.shell), c.keyboard)
+            << c.system.major << "." << c.system.minor << " shell " << c.shell.major;
 }
