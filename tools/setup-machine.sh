@@ -32,9 +32,23 @@ SUDO=
 if [ "$(id -u)" -ne 0 ]; then SUDO=sudo; fi
 export DEBIAN_FRONTEND=noninteractive
 
+# A mirror in the middle of a sync now and then serves an index of the wrong
+# size; apt leaves that index out and fails.  Try again a little later, and
+# go on with the indexes it has if it still fails.
+update_complete=yes
+apt_update() {
+  local try
+  for try in 1 2 3; do
+    if $SUDO apt-get update -qq; then return 0; fi
+    if [ $try -lt 3 ]; then sleep 10; fi
+  done
+  update_complete=no
+  echo "setup-machine: apt-get update could not fetch every index; going on with those it has" >&2
+}
+
 # binutils' as and ld build the probe; g++ brings them.
 if ! command -v as >/dev/null || ! command -v ld >/dev/null; then
-  $SUDO apt-get update -qq
+  apt_update
   $SUDO apt-get install -y -qq binutils >/dev/null
 fi
 kernel32=$("$root/tools/probe-kernel32.sh")
@@ -62,5 +76,13 @@ echo "Installing: ${missing[*]}"
 if [ "$kernel32" = yes ] && ! dpkg --print-foreign-architectures | grep -qx i386; then
   $SUDO dpkg --add-architecture i386
 fi
-$SUDO apt-get update -qq
-$SUDO apt-get install -y -qq "${missing[@]}" >/dev/null
+apt_update
+if ! $SUDO apt-get install -y -qq "${missing[@]}" >/dev/null; then
+  # Without one architecture's index of updates, the amd64 and i386 halves
+  # of a library come at different versions, which multiarch refuses; the
+  # release's own suite holds both at the same version.
+  if [ "$update_complete" = yes ]; then exit 1; fi
+  codename=$(. /etc/os-release && echo "$VERSION_CODENAME")
+  echo "setup-machine: installing from $codename itself, as an index of its updates is missing" >&2
+  $SUDO apt-get install -y -qq -t "$codename" "${missing[@]}" >/dev/null
+fi
