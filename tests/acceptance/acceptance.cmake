@@ -96,7 +96,7 @@ else()
     set_tests_properties(${run}.start PROPERTIES
       FIXTURES_SETUP ${fixture} RESOURCE_LOCK ${fixture} LABELS ${run} TIMEOUT 300 SKIP_RETURN_CODE 77)
     set_tests_properties(${run}.stop PROPERTIES
-      FIXTURES_CLEANUP ${fixture} RESOURCE_LOCK ${fixture} LABELS ${run} TIMEOUT 120)
+      FIXTURES_CLEANUP ${fixture} RESOURCE_LOCK ${fixture} LABELS ${run} TIMEOUT 120 SKIP_RETURN_CODE 77)
     foreach(entry IN LISTS ACCEPTANCE_RUNS)
       string(REGEX MATCH "^[01]\\|([^|]*)\\|0*([0-9]*)\\|(.*)$" parts "${entry}")
       set(drives "${CMAKE_MATCH_1}")

@@ -14,7 +14,7 @@
 #       exits with the driver's result
 #   harness.sh stop <state dir>
 #       ends the Wine session of the prefix and stops the Xvfb (the fixture's
-#       clean-up)
+#       clean-up); after a skipped start it exits with 77 too
 #
 # Only what was started here is ever stopped: the X server by its process
 # id, the Wine session through this prefix's WINEPREFIX.
@@ -249,6 +249,11 @@ run)
   ;;
 stop)
   [ $# -eq 2 ] || usage
+  # A skipped run started nothing, so its clean-up is skipped as well.
+  if [ -f "$state/skip" ]; then
+    echo "harness: nothing to stop, the run was skipped: $(cat "$state/skip")"
+    exit $skip_code
+  fi
   session_stop "$prefix"
   xvfb_stop "$state"
   echo "harness: stopped"
