@@ -116,6 +116,8 @@ TEST(KelveyScript, RefusalRules)
          "key HKCU Software\\Varnholt\\Tools\\Tessaron", 0},
         {"[REGISTRY KEY] HKEY_LOCAL_MACHINE\\SOFTWARE\\Microsoft\r\n[REGISTRY KEY] HKEY_CURRENT_USER\\Software\\Tessaron\r\n"
          "[REGISTRY KEY] HKEY_CURRENT_USER\\Tessaron\r\n", "", 3},
+        {"[REGISTRY KEY] HKEY_CURRENT_USER\\Software\\V\\Tessaron\r\n[REGISTRY KEY] HKEY_CURRENT_USER\r\n",
+         "key HKCU Software\\V\\Tessaron", 1},  // a hive alone: nothing after it, not the last line's rest
         {"[REGISTRY KEY] HKEY_CURRENT_USER\\Software\\Varnholt\\Other\r\n[REGISTRY KEY] HKEY_CURRENT_USER\\Software\\\\Tessaron\r\n"
          "[REGISTRY KEY] HKEY_CURRENT_USER\\Software\\V\\Tessaron\\\r\n[REGISTRY KEY] HKEY_CLASSES_ROOT\\Software\\V\\Tessaron\r\n"
          "[REGISTRY KEY] HKEY_LOCAL_MACHINE\\SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Other\r\n"
@@ -605,7 +607,8 @@ TEST(KelveyRemoval, WhatTheDiskShowsIsNotTaken)
         "[FILE] C:\\WINDOWS\\Tessaron.ini\r\n[EMPTY FOLDER] C:\\\r\n[GROUP] Tessaron\r\n"
         "[REGISTRY KEY] HKEY_CURRENT_USER\\Software\\V\\Tessaron\r\n"
         "[EMPTY FOLDER] C:\\T\\L\\deep\\\r\n[FILE] C:\\T\\L\\deep\\x.txt\r\n"
-        "[FILE] C:\\WINDOWS\\Start Menu\\Programs\\Tessaron.lnk\r\n";
+        "[FILE] C:\\WINDOWS\\Start Menu\\Programs\\Tessaron.lnk\r\n"
+        "[EMPTY FOLDER] C:\\Programs\\Tessaron\\x\\\r\n";  // a link above its outermost folder, C:\ aside
     const std::string linked = "[FILE] C:\\T\\L\\deep\\x.txt\n[FILE] C:\\WINDOWS\\Start Menu\\Programs\\Tessaron.lnk\n";
     const std::string always = "[EMPTY FOLDER] C:\\T\\help\\\n[EMPTY FOLDER] C:\\WINDOW~1\\SYSTEM\\\n"
                                "[EMPTY FOLDER] C:\\T\\L\\deep\\\n"
@@ -616,7 +619,7 @@ TEST(KelveyRemoval, WhatTheDiskShowsIsNotTaken)
         std::string taken, refused;
     } cases[] = {
         {true,
-         "folder C:\\T\\; folder C:\\; file C:\\T\\a.txt; file C:\\WINDOWS\\Tessaron.ini; "
+         "folder C:\\T\\; folder C:\\; folder C:\\Programs\\Tessaron\\x\\; file C:\\T\\a.txt; file C:\\WINDOWS\\Tessaron.ini; "
          "key HKCU Software\\V\\Tessaron",
          "[EMPTY FOLDER] C:\\T\\help\\\n[EMPTY FOLDER] \\\\localhost\\c$\\WINDOWS\\\n[EMPTY FOLDER] C:\\WINDOW~1\\SYSTEM\\\n"
          "[EMPTY FOLDER] Z:\\wine\\drive_c\\\n[EMPTY FOLDER] C:\\T\\L\\deep\\\n"
@@ -625,7 +628,8 @@ TEST(KelveyRemoval, WhatTheDiskShowsIsNotTaken)
          "[FILE] Z:\\wine\\drive_c\\boot.ini\n[GROUP] Tessaron\n" + linked},
         // 95, 98 and ME: no identity, so no other drive's or share's name is known.
         {false,
-         "folder C:\\T\\; folder \\\\localhost\\c$\\WINDOWS\\; folder Z:\\wine\\drive_c\\; folder C:\\; file C:\\T\\a.txt; "
+         "folder C:\\T\\; folder \\\\localhost\\c$\\WINDOWS\\; folder Z:\\wine\\drive_c\\; folder C:\\; "
+         "folder C:\\Programs\\Tessaron\\x\\; file C:\\T\\a.txt; "
          "file \\\\localhost\\c$\\WINDOWS\\win.ini; file Z:\\wine\\drive_c\\boot.ini; file C:\\WINDOWS\\Tessaron.ini; "
          "key HKCU Software\\V\\Tessaron",
          always},
@@ -662,7 +666,7 @@ TEST(KelveyRemoval, WhatTheDiskShowsIsNotTaken)
     // A group takes only the shortcuts directly in its folder that are no
     // links; what else is there stays, and so does the folder.
     GroupsOnDisk();
-    for (const char *item : {"a.lnk", "b.txt", "d.PIF", "e.url"})
+    for (const char *item : {"a.lnk", "b.txt", "d.PIF", "e.url", ".lnk", "f.exe"})
         fs.AddTree(std::string("C:\\Programs\\Tessaron\\") + item, false);
     fs.Add("C:\\Programs\\Tessaron\\c.lnk", false, "C:\\Victim\\notes.txt");
     fs.AddTree("C:\\Programs\\Tessaron\\sub.lnk");
@@ -673,6 +677,11 @@ TEST(KelveyRemoval, WhatTheDiskShowsIsNotTaken)
     CarryOutUninstall(plan, none, FakeKelveyOps, failures, sizeof failures);
     EXPECT_EQ(removals, (std::vector<std::string>{"file C:\\Programs\\Tessaron\\a.lnk", "file C:\\Programs\\Tessaron\\d.PIF",
                                                   "file C:\\Programs\\Tessaron\\e.url", "group Tessaron", "shortcut"}));
+    // A shortcut that cannot be removed is a failure, though the folder it keeps is not.
+    outcome = {{"file C:\\Programs\\Tessaron\\a.lnk", RemoveFailed}, {"group Tessaron", RemoveKept}};
+    EXPECT_EQ(CarryOutUninstall(plan, none, FakeKelveyOps, failures, sizeof failures).failed, 1);
+    EXPECT_STREQ(failures, "Tessaron (program group)\n");
+    outcome.clear();
     // Made a link after the plan was checked, it is still not followed.
     fs.entries["c:\\programs\\tessaron"].link = "C:\\Victim";
     removals.clear();
@@ -690,14 +699,19 @@ TEST(KelveyScript, DoubleByteNamesAndAFileNamedByAFileLine)
     // Under code page 932 a name whose second byte is a backslash's or a
     // bar's is one name; under a single-byte code page it is not.
     const std::string script = "Tessaron\r\n[EMPTY FOLDER] C:\\\x83\x5c\\\r\n[FILE] C:\\\x83\x5c\\a.txt\r\n"
-                               "[EMPTY FOLDER] C:\\\x83\x7c\\\r\n[FILE] C:\\\x83\x7c\\b.txt\r\n";
+                               "[EMPTY FOLDER] C:\\\x83\x7c\\\r\n[FILE] C:\\\x83\x7c\\b.txt\r\n"
+                               "[FILE] C:\\\x83\x5c\\\x83\x5c\r\n";
     UseLeadByteTest(Lead932);
     ASSERT_TRUE(Read(script));
-    EXPECT_EQ(Taken(), "folder C:\\\x83\x5c\\; folder C:\\\x83\x7c\\; file C:\\\x83\x5c\\a.txt; file C:\\\x83\x7c\\b.txt");
+    EXPECT_EQ(Taken(), "folder C:\\\x83\x5c\\; folder C:\\\x83\x7c\\; file C:\\\x83\x5c\\a.txt; file C:\\\x83\x7c\\b.txt; "
+                       "file C:\\\x83\x5c\\\x83\x5c");
+    // Nor is one a backslash between a vendor and the product.
+    ASSERT_TRUE(Read("\x83\x5cTessaron\r\n[REGISTRY KEY] HKEY_CURRENT_USER\\Software\\\x83\x5cTessaron\r\n"));
+    EXPECT_EQ(plan.refusedCount, 1);
     UseLeadByteTest(nullptr);
     ASSERT_TRUE(Read(script));
     EXPECT_EQ(plan.count, 0);
-    EXPECT_EQ(plan.refusedCount, 4);
+    EXPECT_EQ(plan.refusedCount, 5);
 }
 
 }  // namespace

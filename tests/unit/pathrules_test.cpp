@@ -50,6 +50,8 @@ TEST(PathRules, DoubleByteCharactersAndSingleByteOnes)
     EXPECT_TRUE(EqualsNoCase("C:\\\x83\x41", "c:\\\x83\x41"));
     EXPECT_FALSE(IsSameOrAbove("C:\\\x83", "C:\\\x83\x5cx"));  // a second byte is no separator
     EXPECT_TRUE(IsSameOrAbove("C:\\\x83\x5c\\", "C:\\\x83\x5c\\x"));
+    // A folder whose last byte is a backslash's has no trailing backslash to drop.
+    EXPECT_EQ(JudgeFolderSpelling("C:\\\x83\x5c", "C:\\\x83\x5c", "C:\\\x83\x5c\\SYSTEM"), FolderSystemPlace);
     UseLeadByteTest(nullptr);
     EXPECT_FALSE(IsPlainName("\x83\x7c", 2));
     EXPECT_TRUE(SameNoCase("\x83\x41", 2, "\x83\x61", 2));
@@ -75,12 +77,15 @@ void Machine(bool nt)
     fs.Spell("S:", "C:\\Windows");
     fs.Spell("C:\\WINDOW~1", "C:\\Windows", true);
     fs.Spell("C:\\Windows\\Sysnative", "C:\\Windows\\System32");
+    fs.Add("D:\\Names?");  // a name the code page cannot show comes back with a "?"
+    fs.Spell("D:\\NAMES~1", "D:\\Names?", true);
     fs.AddTree("Z:\\wine\\drive_c");
 }
 
 void Places(SystemPlaces *places)
 {
-    static const char *const others[] = {"C:\\Windows\\SysWOW64", "C:\\Windows\\Sysnative", "C:\\", "D:\\", "S:\\"};
+    // SysWOW64 last: no other place stands for it.
+    static const char *const others[] = {"C:\\Windows\\Sysnative", "C:\\", "D:\\", "S:\\", "C:\\Windows\\SysWOW64"};
     FindSystemPlaces(DiskOps, "C:\\Windows", "C:\\Windows\\System32", others, 5, places);
 }
 
@@ -107,6 +112,7 @@ TEST(PathRules, SystemPlacesByEverySpelling)
         {"c:\\tessaron\\", "c:\\Tessaron\\", FolderUsable, FolderUsable},
         {"Apps\\..\\..\\Apps", "D:\\Apps", FolderUsable, FolderUsable},
         {"D:\\Apps\\New\\Sub", "D:\\Apps\\New\\Sub", FolderUsable, FolderUsable},
+        {"D:\\NAMES~1", "D:\\NAMES~1", FolderUsable, FolderUsable},  // no stored name to go on
         // A wildcard is never looked up; nor is a name after one that is
         // not found (Sysnative is no folder of its own).
         {"C:\\Windows\\*", "C:\\Windows\\*", FolderNotAPath, FolderNotAPath},

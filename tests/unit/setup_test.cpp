@@ -490,9 +490,11 @@ TEST(SetupInstall, ScriptNamesTheFullFolder)
         {"Tessaron", true, "A:\\Tessaron\\", "Tessaron\\Tessaron.exe"},
         {"\\Tessaron", true, "A:\\Tessaron\\", "\\Tessaron\\Tessaron.exe"},
         {"C:\\Tessaron", false, "C:\\Tessaron\\", "C:\\Tessaron\\Tessaron.exe"},
+        {"c:\\TESSARON", true, "c:\\Tessaron\\", "c:\\TESSARON\\Tessaron.exe"},  // names as stored
     };
     for (const auto &c : cases) {
         Reset();
+        fs.AddTree("C:\\Tessaron");
         fs.resolves = c.resolves;
         EXPECT_TRUE(RunInstallSequence(FakeOps, c.typed));
         std::string script = DefaultScript;
@@ -605,10 +607,15 @@ void LinksAndSpellings(bool nt)
     for (const char *own : {"C:\\Own\\Tessaron.exe", "C:\\Own\\ReadMe.bak", "C:\\Own\\help\\index.html"})
         fs.AddTree(own, false);
     fs.AddTree("C:\\Other\\notes.txt", false);
+    fs.AddTree("C:\\Other\\Tessaron.exe", false);  // listed last: not the only name that counts
     fs.AddTree("C:\\FileLink");
     fs.Add("C:\\FileLink\\ReadMe.txt", false, "C:\\Other\\notes.txt");
     fs.AddTree("C:\\HelpLink");
     fs.Add("C:\\HelpLink\\help", true, "C:\\Other");
+    fs.AddTree("C:\\PageLink\\help");
+    fs.Add("C:\\PageLink\\help\\files.html", false, "C:\\Other\\notes.txt");  // the last page
+    fs.AddTree("C:\\TestLink");
+    fs.Add("C:\\TestLink\\X9LK831M.TMP", false, "C:\\Other\\notes.txt");
 }
 
 TEST(SetupInstall, FoldersByIdentityThroughLinksAndOfOtherPrograms)
@@ -628,6 +635,8 @@ TEST(SetupInstall, FoldersByIdentityThroughLinksAndOfOtherPrograms)
         {"C:\\FileLink", true, InstallFolderLink, "C:\\FileLink\\ReadMe.txt"},
         {"C:\\HelpLink", true, InstallFolderLink, "C:\\HelpLink\\help"},
         {"C:\\HelpLink", false, InstallFolderAccepted, ""},  // 9x: no help pages
+        {"C:\\PageLink", true, InstallFolderLink, "C:\\PageLink\\help\\files.html"},
+        {"C:\\TestLink", true, InstallFolderLink, "C:\\TestLink\\X9LK831M.TMP"},
         {"C:\\Own", true, InstallFolderAccepted, ""},
         {"C:\\Other", true, InstallFolderAccepted, "ask"},
         {"c:\\other\\", false, InstallFolderAccepted, "ask"},
@@ -659,6 +668,11 @@ TEST(SetupInstall, FoldersByIdentityThroughLinksAndOfOtherPrograms)
                                "warn Tessaron cannot be installed there, because C:\\WINDOWS\\Kelvey.exe is a link to "
                                "another place (a junction, a symbolic link or a mount point).  Please type a folder "
                                "that neither is nor holds a link."}));
+    LinksAndSpellings(true);
+    fs.Add("C:\\WINDOWS\\Tessaron - Uninstallation Data", false, "C:\\Other\\notes.txt");
+    char link[SetupPathSize];
+    EXPECT_EQ(CheckInstallFolder(FakeOps, "C:\\New", link, sizeof link), InstallFolderLink);
+    EXPECT_STREQ(link, "C:\\WINDOWS\\Tessaron - Uninstallation Data");
     // Under code page 932 a folder whose last byte is a backslash's keeps
     // it and gets one of its own.
     UseLeadByteTest(Lead932);
@@ -685,6 +699,7 @@ TEST(SetupInstall, AnEarlierInstallationIsProposedAndStaysListed)
         {true, std::string("Other") + strchr(earlier, '\r'), "C:\\Tessaron"},
         {true, "Tessaron\r\n[EMPTY FOLDER] C:\\WINDOWS\\\r\n", "C:\\Tessaron"},
         {true, "Tessaron\r\n[EMPTY FOLDER] D:\\Apps\\T\r\n", "C:\\Tessaron"},
+        {true, "Tessaron\r\n[EMPTY FOLDER] D:\\" + std::string(SetupPathSize - 4, 'x') + "\\\r\n", "C:\\Tessaron"},
     };
     for (const auto &c : cases) {
         Reset();
