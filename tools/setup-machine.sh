@@ -46,10 +46,22 @@ apt_update() {
   echo "setup-machine: apt-get update could not fetch every index; going on with those it has" >&2
 }
 
+# Without one architecture's index of updates, the amd64 and i386 halves of
+# a library come at different versions, which multiarch refuses; the
+# release's own suite holds both at the same version.
+apt_install() {
+  if $SUDO apt-get install -y -qq "$@" >/dev/null; then return 0; fi
+  if [ "$update_complete" = yes ]; then return 1; fi
+  local codename
+  codename=$(. /etc/os-release && echo "$VERSION_CODENAME")
+  echo "setup-machine: installing from $codename itself, as an index of its updates is missing" >&2
+  $SUDO apt-get install -y -qq -t "$codename" "$@" >/dev/null
+}
+
 # binutils' as and ld build the probe; g++ brings them.
 if ! command -v as >/dev/null || ! command -v ld >/dev/null; then
   apt_update
-  $SUDO apt-get install -y -qq binutils >/dev/null
+  apt_install binutils
 fi
 kernel32=$("$root/tools/probe-kernel32.sh")
 mkdir -p "$build"
@@ -77,12 +89,4 @@ if [ "$kernel32" = yes ] && ! dpkg --print-foreign-architectures | grep -qx i386
   $SUDO dpkg --add-architecture i386
 fi
 apt_update
-if ! $SUDO apt-get install -y -qq "${missing[@]}" >/dev/null; then
-  # Without one architecture's index of updates, the amd64 and i386 halves
-  # of a library come at different versions, which multiarch refuses; the
-  # release's own suite holds both at the same version.
-  if [ "$update_complete" = yes ]; then exit 1; fi
-  codename=$(. /etc/os-release && echo "$VERSION_CODENAME")
-  echo "setup-machine: installing from $codename itself, as an index of its updates is missing" >&2
-  $SUDO apt-get install -y -qq -t "$codename" "${missing[@]}" >/dev/null
-fi
+apt_install "${missing[@]}"

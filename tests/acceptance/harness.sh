@@ -140,6 +140,14 @@ shipped_cannot_run() {
 # A skipped run: the reason, and CTest's skipped state.
 skip_code=77
 
+# After a skipped start every later step of that state dir is skipped too.
+skip_after_skipped_start() {
+  if [ -f "$state/skip" ]; then
+    echo "harness: $1: $(cat "$state/skip")"
+    exit $skip_code
+  fi
+}
+
 case $command in
 start)
   [ $# -ge 3 ] && [ $# -le 4 ] || usage
@@ -191,10 +199,7 @@ run)
   scenario=$3
   drives=${4:-}
   dpi=${5:-}
-  if [ -f "$state/skip" ]; then
-    echo "harness: $scenario skipped: $(cat "$state/skip")"
-    exit $skip_code
-  fi
+  skip_after_skipped_start "$scenario skipped"
   if ! xvfb_use "$state" || [ ! -f "$state/manifest" ]; then
     echo "harness: the acceptance X server and prefix are not running; run the fixture acceptance.start (ctest -L acceptance does)" >&2
     exit 1
@@ -249,11 +254,8 @@ run)
   ;;
 stop)
   [ $# -eq 2 ] || usage
-  # A skipped run started nothing, so its clean-up is skipped as well.
-  if [ -f "$state/skip" ]; then
-    echo "harness: nothing to stop, the run was skipped: $(cat "$state/skip")"
-    exit $skip_code
-  fi
+  # A skipped start started nothing to stop.
+  skip_after_skipped_start "nothing to stop, the run was skipped"
   session_stop "$prefix"
   xvfb_stop "$state"
   echo "harness: stopped"
