@@ -224,7 +224,8 @@ run)
     export LC_ALL=$ACCEPTANCE_LOCALE LOCPATH=$locales
   fi
   mkdir -p "$state/logs"
-  log=$state/logs/$scenario.log
+  # Named as its test, so that each DPI's run of a scenario keeps its own.
+  log=$state/logs/$scenario${dpi:+_${dpi}dpi}.log
   # Through a file: programs that Wine starts on the way must not hold
   # CTest's pipe open after the driver has ended.
   run_driver() {
